@@ -1,0 +1,72 @@
+#include "framework/MessageBox.h"
+
+#include <mutex>
+
+#include "framework/WinApp.h"
+
+namespace {
+
+struct RecorderState {
+  std::mutex lock;
+  int depth = 0;  // recorders alive; nested ones share the record
+  int answer = IDOK;
+  std::vector<MessageBoxRecord> boxes;
+};
+
+RecorderState& State() {
+  static RecorderState state;
+  return state;
+}
+
+}  // namespace
+
+int AfxMessageBox(const char* text, UINT type, const char* caption) {
+  CWinApp* app = AfxGetApp();
+  std::string title = caption && *caption ? caption : (app ? app->AppName() : std::string());
+  {
+    RecorderState& s = State();
+    std::lock_guard<std::mutex> hold(s.lock);
+    if (s.depth > 0) {
+      s.boxes.push_back({text ? text : "", title, type});
+      return s.answer;
+    }
+  }
+  // Boxes from worker threads have no owner: a window of another thread must not be disabled.
+  HWND owner = nullptr;
+  if (app && app->MainWindowHandle() && GetCurrentThreadId() == app->ThreadId())
+    owner = GetLastActivePopup(app->MainWindowHandle());
+  return MessageBoxA(owner, text ? text : "", title.c_str(), type);
+}
+
+MessageBoxRecorder::MessageBoxRecorder(int answer) {
+  RecorderState& s = State();
+  std::lock_guard<std::mutex> hold(s.lock);
+  ++s.depth;
+  s.answer = answer;
+  s.boxes.clear();
+}
+
+MessageBoxRecorder::~MessageBoxRecorder() {
+  RecorderState& s = State();
+  std::lock_guard<std::mutex> hold(s.lock);
+  --s.depth;
+  s.boxes.clear();
+}
+
+std::vector<MessageBoxRecord> MessageBoxRecorder::Boxes() const {
+  RecorderState& s = State();
+  std::lock_guard<std::mutex> hold(s.lock);
+  return s.boxes;
+}
+
+void MessageBoxRecorder::SetAnswer(int answer) {
+  RecorderState& s = State();
+  std::lock_guard<std::mutex> hold(s.lock);
+  s.answer = answer;
+}
+
+void MessageBoxRecorder::Clear() {
+  RecorderState& s = State();
+  std::lock_guard<std::mutex> hold(s.lock);
+  s.boxes.clear();
+}

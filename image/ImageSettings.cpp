@@ -1,0 +1,11 @@
+#include "image/ImageSettings.h"
+
+std::atomic<int> g_thumbnailWidth{96};
+std::atomic<int> g_thumbnailHeight{96};
+std::atomic<int> g_wallpaperWidth{504};
+std::atomic<int> g_wallpaperHeight{504};
+
+void SetThumbnailBox(int size) {
+  g_thumbnailWidth = size;
+  g_thumbnailHeight = size;
+}

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in a build-local prefix: the CTest emulator and the launcher.
+# Usage: wine-run.sh --prefix DIR program.exe [args...]
+# The prefix is made once (32-bit, with a virtual desktop so that Wine draws real frames).
+# Without an X display the program runs on a private Xvfb.
+set -euo pipefail
+
+if [ "${1:-}" = "--prefix" ]; then prefix=$2; shift 2; else prefix=${WINEPREFIX:?}; fi
+export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko installer prompts in a fresh prefix.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
+
+here=$(cd "$(dirname "$0")" && pwd)
+
+with_display() {
+  if [ -n "${DISPLAY:-}" ]; then "$@"; else xvfb-run -a -s '-screen 0 1280x1024x24' "$@"; fi
+}
+
+if [ ! -f "$prefix/.lumavex-ready" ]; then
+  mkdir -p "$(dirname "$prefix")"
+  exec 9>"$prefix.lock"
+  flock 9
+  if [ ! -f "$prefix/.lumavex-ready" ]; then
+    with_display bash -c 'wineboot -i >/dev/null 2>&1; wineserver -w'
+    with_display bash -c "
+      wine reg add 'HKCU\\Software\\Wine\\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+      wine reg add 'HKCU\\Software\\Wine\\Explorer\\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
+      wineserver -w"
+    touch "$prefix/.lumavex-ready"
+  fi
+  flock -u 9
+fi
+
+with_display wine "$@"
