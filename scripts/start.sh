@@ -15,11 +15,15 @@ display=:$(( 90 + RANDOM % 100 ))
 echo "No X display: running Lumavex on Xvfb $display; a screenshot goes to build/screenshot.png"
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
+# Wine's desktop process lives on the X server it started on: end the prefix's processes with it.
+stop() { WINEPREFIX=$root/build/wine-app wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true; }
+trap stop EXIT
+WINEPREFIX=$root/build/wine-app wineserver -k 2>/dev/null || true
 export DISPLAY=$display
 sleep 1
+"${run[@]:0:3}" --init-only
 "${run[@]}" &
 app=$!
-sleep "${LUMAVEX_SCREENSHOT_DELAY:-12}"
+sleep "${LUMAVEX_SCREENSHOT_DELAY:-8}"
 import -window root "$root/build/screenshot.png" && echo "Screenshot saved: build/screenshot.png"
 wait $app

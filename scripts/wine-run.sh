@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine in a build-local prefix: the CTest emulator and the launcher.
-# Usage: wine-run.sh --prefix DIR program.exe [args...]
+# Usage: wine-run.sh --prefix DIR program.exe [args...]   (or --init-only: just make the prefix)
 # The prefix is made once (32-bit, with a virtual desktop so that Wine draws real frames).
 # Without an X display the program runs on a private Xvfb.
 set -euo pipefail
@@ -31,4 +31,5 @@ if [ ! -f "$prefix/.lumavex-ready" ]; then
   flock -u 9
 fi
 
+[ "${1:-}" = "--init-only" ] && exit 0
 with_display wine "$@"

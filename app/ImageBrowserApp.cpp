@@ -1,0 +1,81 @@
+#include "app/ImageBrowserApp.h"
+
+#include <objbase.h>
+#include <commctrl.h>
+
+#include "app/MainFrame.h"
+#include "app/Resource.h"
+#include "framework/Dialog.h"
+#include "framework/MessageBox.h"
+#include "image/ImageSettings.h"
+
+const CRuntimeClass CImageBrowserApp::kClass{"CImageBrowserApp", &CWinApp::kClass};
+const MessageMap CImageBrowserApp::kMessageMap{&CWinApp::kMessageMap, {
+    OnCommand(ID_APP_ABOUT, &CImageBrowserApp::OnAppAbout),
+    OnCommand(ID_FILE_NEW, &CWinApp::OnFileNew),
+}};
+
+CImageBrowserApp* TheApp() { return static_cast<CImageBrowserApp*>(AfxGetApp()); }
+
+int ThumbnailBoxForCode(int code) {
+  static constexpr int kBoxes[] = {48, 96, 144, 192, 504};
+  return code >= 0 && code < 5 ? kBoxes[code] : 0;
+}
+
+void CImageBrowserApp::FindApplicationFolder(HMODULE module) {
+  char path[MAX_PATH];
+  DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) {
+    AfxMessageBox("Error getting Application path", MB_OK);
+    m_appFolder.clear();
+    return;
+  }
+  m_appFolder.assign(path, length);
+  size_t slash = m_appFolder.rfind('\\');
+  m_appFolder.resize(slash == std::string::npos ? 0 : slash);
+}
+
+std::string CImageBrowserApp::StartFolder() const {
+  std::string recent = GetProfileString(kRecentFoldersSection, "RecentFolder1", "");
+  return recent.empty() ? m_appFolder : recent;
+}
+
+CMainFrame* CImageBrowserApp::MainFrame() const { return static_cast<CMainFrame*>(m_pMainWnd); }
+
+bool CImageBrowserApp::InitInstance() {
+  CoInitialize(nullptr);
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_ANIMATE_CLASS};
+  InitCommonControlsEx(&controls);
+  SetRegistryKey(kRegistryCompany);
+  LoadStdProfileSettings(4);
+  FindApplicationFolder();
+
+  int box = ThumbnailBoxForCode(GetProfileInt(kSettingsSection, kThumbnailSizeEntry, 1));
+  if (box) SetThumbnailBox(box);
+
+  auto* frame = new CMainFrame;
+  if (!frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE)) {
+    if (frame->m_hWnd) frame->DestroyWindow();  // the frame deletes itself with its window
+    else delete frame;
+    return false;
+  }
+  if (!m_pMainWnd) m_pMainWnd = frame;
+  frame->InitialUpdateFrame();
+  frame->ShowWindow(SW_SHOWMAXIMIZED);
+  frame->UpdateWindow();
+  frame->OnUpdateFrameTitle();
+  frame->ShowFolder(StartFolder());
+  return true;
+}
+
+namespace {
+class CAboutDlg : public CDialog {
+ public:
+  CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
+};
+}  // namespace
+
+void CImageBrowserApp::OnAppAbout() {
+  CAboutDlg about;
+  about.DoModal();
+}

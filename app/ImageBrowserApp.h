@@ -1,0 +1,48 @@
+#pragma once
+// The application object: brings the program up, owns the application-wide state shared by the
+// panes and the worker threads, and shows the About box.
+#include <list>
+#include <string>
+
+#include "framework/Sync.h"
+#include "framework/WinApp.h"
+
+class CMainFrame;
+
+// Profile names of the program's settings.
+constexpr char kRegistryCompany[] = "Local AppWizard-Generated Applications";
+constexpr char kSettingsSection[] = "Settings";
+constexpr char kThumbnailSizeEntry[] = "ThumbnailSize";
+constexpr char kSortByEntry[] = "SortBy";
+constexpr char kRecentFoldersSection[] = "RecentFolders";
+
+// Thumbnail box of a "ThumbnailSize" code 0-4; 0 for codes out of range.
+int ThumbnailBoxForCode(int code);
+
+class CImageBrowserApp : public CWinApp {
+ public:
+  LUMAVEX_RUNTIME_CLASS
+  static const MessageMap kMessageMap;
+  const MessageMap& GetMessageMap() const override { return kMessageMap; }
+
+  CImageBrowserApp() = default;
+  bool InitInstance() override;
+
+  // Sets the application folder from the path of `module` (null: the program file); on failure
+  // says so and leaves the folder empty.
+  void FindApplicationFolder(HMODULE module = nullptr);
+  // The most recent folder, else the application folder.
+  std::string StartFolder() const;
+  CMainFrame* MainFrame() const;
+
+  std::string m_thumbnailInProgress;
+  CMutex m_thumbnailMutex;
+  std::list<CWnd*> m_viewerList;
+  int m_autoAdvancePaused = 0;
+  std::string m_appFolder;
+
+ private:
+  void OnAppAbout();
+};
+
+CImageBrowserApp* TheApp();

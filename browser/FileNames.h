@@ -1,0 +1,35 @@
+#pragma once
+// File name matching and path text helpers of the browser. Pure string work: no Windows calls.
+// Case folding is ASCII only, the same for every caller, so that sorting and matching agree.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Case-insensitive three-way compare (letters folded to lower case, bytes unsigned), like
+// _stricmp in the C locale: <0, 0 or >0.
+int CompareNoCase(std::string_view a, std::string_view b);
+
+// True when `text` begins with `head`, ignoring case.
+bool StartsWithNoCase(std::string_view text, std::string_view head);
+
+// Wildcard match with `*` and `?`, case-insensitive, over the first 127 characters of each
+// string. Deliberately simple: a literal segment between wildcards is matched at its first
+// occurrence only (no backtracking), and a segment at the pattern's end must end the text.
+bool MatchName(std::string_view pattern, std::string_view text);
+
+// Joins two path pieces with exactly one backslash; when either is empty, simply a + b.
+std::string PathJoin(std::string_view a, std::string_view b);
+
+struct FolderAndMask {
+  std::string folder;
+  std::string mask;
+};
+
+// Splits a trailing wildcard mask off a path ("C:\pics\*.jpg" -> "C:\pics" + "*.jpg"); a path
+// without one is all folder, with the mask "*.*".
+FolderAndMask SplitMask(std::string_view path);
+
+// The form a scan stores for `path`: with value 0 and a base, the part behind `base` (or the
+// whole path if it is not under it) joined behind `prefix`; otherwise `path` unchanged.
+std::string RelativeForm(std::string_view path, std::string_view base, std::string_view prefix,
+                         int value);

@@ -1,0 +1,138 @@
+#include "framework/WinApp.h"
+
+#include "framework/Wnd.h"
+
+namespace {
+CWinApp* g_app = nullptr;
+
+std::string LoadResourceString(UINT id) {
+  char text[256] = "";
+  LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
+  return text;
+}
+}  // namespace
+
+const CRuntimeClass CWinApp::kClass{"CWinApp", &CCmdTarget::kClass};
+const MessageMap CWinApp::kMessageMap{&CCmdTarget::kMessageMap, {
+    OnCommand(ID_APP_EXIT, &CWinApp::OnAppExit),
+}};
+
+CWinApp* AfxGetApp() { return g_app; }
+
+CWinApp::CWinApp(const char* appName) : appName_(appName ? appName : "") {
+  g_app = this;
+  m_hInstance = GetModuleHandleA(nullptr);
+  threadId_ = GetCurrentThreadId();
+  if (appName_.empty()) appName_ = LoadResourceString(AFX_IDS_APP_TITLE);
+}
+
+CWinApp::~CWinApp() {
+  if (g_app == this) g_app = nullptr;
+}
+
+HWND CWinApp::MainWindowHandle() const { return m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr; }
+
+void CWinApp::SetRegistryKey(const char* company) {
+  profile_.SetRoot(std::string("Software\\") + company + "\\" + appName_);
+}
+
+void CWinApp::LoadStdProfileSettings(UINT maxRecentFiles) {
+  recentFiles_.clear();
+  for (UINT i = 1; i <= maxRecentFiles; ++i) {
+    char entry[16];
+    wsprintfA(entry, "File%u", i);
+    std::string file = profile_.GetString("Recent File List", entry);
+    if (!file.empty()) recentFiles_.push_back(file);
+  }
+}
+
+int CWinApp::GetProfileInt(const char* section, const char* entry, int defaultValue) const {
+  return profile_.GetInt(section, entry, defaultValue);
+}
+bool CWinApp::WriteProfileInt(const char* section, const char* entry, int value) const {
+  return profile_.WriteInt(section, entry, value);
+}
+std::string CWinApp::GetProfileString(const char* section, const char* entry, const char* defaultValue) const {
+  return profile_.GetString(section, entry, defaultValue);
+}
+bool CWinApp::WriteProfileString(const char* section, const char* entry, const char* value) const {
+  return profile_.WriteString(section, entry, value);
+}
+bool CWinApp::DeleteProfileSection(const char* section) const { return profile_.DeleteSection(section); }
+
+void CWinApp::OnAppExit() {
+  if (m_pMainWnd) m_pMainWnd->PostMessage(WM_CLOSE);
+}
+
+bool CWinApp::PreTranslateMessage(MSG* msg) {
+  for (HWND hwnd = msg->hwnd; hwnd; hwnd = GetParent(hwnd)) {
+    CWnd* wnd = CWnd::FromHandle(hwnd);
+    if (wnd && wnd->PreTranslateMessage(msg)) return true;
+    if (!(GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD)) break;  // stop at the top-level window
+  }
+  return false;
+}
+
+bool CWinApp::OnIdle(long count) {
+  if (count == 0 && m_pMainWnd && m_pMainWnd->m_hWnd) {
+    m_pMainWnd->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+    m_pMainWnd->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, true);
+  }
+  return false;
+}
+
+bool CWinApp::PumpMessage() {
+  MSG msg;
+  if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+    exitCode_ = static_cast<int>(msg.wParam);
+    return false;
+  }
+  if (!PreTranslateMessage(&msg)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return true;
+}
+
+int CWinApp::Run() {
+  long idleCount = 0;
+  bool idle = true;
+  MSG peek;
+  for (;;) {
+    while (idle && !PeekMessageA(&peek, nullptr, 0, 0, PM_NOREMOVE)) {
+      if (!OnIdle(idleCount++)) idle = false;
+    }
+    if (!PumpMessage()) return ExitInstance();
+    // Paint and the caret's timer come all the time and change no command state.
+    if (peek.message != WM_PAINT && peek.message != 0x0118) {
+      idle = true;
+      idleCount = 0;
+    }
+  }
+}
+
+void CWinApp::BeginWaitCursor() {
+  if (waitCursorCount_++ == 0) cursorBeforeWait_ = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+}
+
+void CWinApp::EndWaitCursor() {
+  if (waitCursorCount_ > 0 && --waitCursorCount_ == 0) SetCursor(cursorBeforeWait_);
+}
+
+CWaitCursor::CWaitCursor() {
+  if (CWinApp* app = AfxGetApp()) app->BeginWaitCursor();
+}
+
+CWaitCursor::~CWaitCursor() {
+  if (CWinApp* app = AfxGetApp()) app->EndWaitCursor();
+}
+
+int AfxWinMain() {
+  CWinApp* app = AfxGetApp();
+  if (!app) return -1;
+  if (!app->InitInstance()) {
+    if (app->m_pMainWnd) app->m_pMainWnd->DestroyWindow();
+    return app->ExitInstance();
+  }
+  return app->Run();
+}

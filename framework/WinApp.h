@@ -1,0 +1,87 @@
+#pragma once
+// The application object: start-up hook, the message loop with pre-translation, accelerators and
+// idle processing, the registry profile and the wait cursor.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/CmdTarget.h"
+#include "framework/Profile.h"
+
+class CWnd;
+
+// Standard command ids of the framework.
+constexpr UINT ID_FILE_NEW = 57600;
+constexpr UINT ID_APP_EXIT = 57665;
+// String id of the application's title.
+constexpr UINT AFX_IDS_APP_TITLE = 57344;
+
+class CWinApp : public CCmdTarget {
+ public:
+  LUMAVEX_RUNTIME_CLASS
+  static const MessageMap kMessageMap;
+  const MessageMap& GetMessageMap() const override { return kMessageMap; }
+
+  // One application object per process; `appName` defaults to string 57344.
+  explicit CWinApp(const char* appName = nullptr);
+  ~CWinApp() override;
+  CWinApp(const CWinApp&) = delete;
+  CWinApp& operator=(const CWinApp&) = delete;
+
+  virtual bool InitInstance() { return true; }
+  virtual int ExitInstance() { return exitCode_; }
+  // Runs the message loop until WM_QUIT, then ExitInstance.
+  virtual int Run();
+  // Offers a message to the windows from its target up to the top-level window.
+  virtual bool PreTranslateMessage(MSG* msg);
+  // Idle work between messages (command update of bars); true asks for more idle calls.
+  virtual bool OnIdle(long count);
+  // Gets and dispatches one message; false on WM_QUIT.
+  bool PumpMessage();
+
+  // Profile: the registry key Software\<company>\<application name> of the current user.
+  void SetRegistryKey(const char* company);
+  void LoadStdProfileSettings(UINT maxRecentFiles = 4);
+  int GetProfileInt(const char* section, const char* entry, int defaultValue) const;
+  bool WriteProfileInt(const char* section, const char* entry, int value) const;
+  std::string GetProfileString(const char* section, const char* entry, const char* defaultValue = "") const;
+  bool WriteProfileString(const char* section, const char* entry, const char* value) const;
+  bool DeleteProfileSection(const char* section) const;
+  const RegistryProfile& Profile() const { return profile_; }
+
+  void BeginWaitCursor();
+  void EndWaitCursor();
+
+  const std::string& AppName() const { return appName_; }
+  HWND MainWindowHandle() const;
+  DWORD ThreadId() const { return threadId_; }
+
+  void OnFileNew() {}  // no document types: nothing to make
+  void OnAppExit();
+
+  CWnd* m_pMainWnd = nullptr;
+  HINSTANCE m_hInstance = nullptr;
+
+ private:
+  std::string appName_;
+  RegistryProfile profile_;
+  std::vector<std::string> recentFiles_;
+  DWORD threadId_ = 0;
+  int exitCode_ = 0;
+  int waitCursorCount_ = 0;
+  HCURSOR cursorBeforeWait_ = nullptr;
+};
+
+CWinApp* AfxGetApp();
+// The program's entry: InitInstance, then the message loop; the process exit code.
+int AfxWinMain();
+
+// Shows the wait cursor for the life of the object.
+class CWaitCursor {
+ public:
+  CWaitCursor();
+  ~CWaitCursor();
+  CWaitCursor(const CWaitCursor&) = delete;
+  CWaitCursor& operator=(const CWaitCursor&) = delete;
+};
