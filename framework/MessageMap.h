@@ -172,3 +172,11 @@ MessageEntry OnReflectedNotify(UINT code, void (T::*handler)(NMHDR*, LRESULT*)) 
     return result;
   });
 }
+// Control notification through WM_COMMAND that this control sent to its parent: void Handler().
+template <class T>
+MessageEntry OnReflectedCommand(UINT code, void (T::*handler)()) {
+  return msgmap_detail::Make<T>(EntryKind::ReflectedCommand, 0, code, 0, 0, [handler](T& t, WPARAM, LPARAM) {
+    (t.*handler)();
+    return LRESULT{0};
+  });
+}
