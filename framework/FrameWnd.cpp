@@ -1,11 +1,28 @@
 #include "framework/FrameWnd.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "framework/ControlBars.h"
+#include "framework/Splitter.h"
 #include "framework/WinApp.h"
+
+namespace {
+constexpr UINT WM_SETMESSAGESTRING = 0x0362;
+}  // namespace
 
 const CRuntimeClass CFrameWnd::kClass{"CFrameWnd", &CWnd::kClass};
 const MessageMap CFrameWnd::kMessageMap{&CWnd::kMessageMap, {
     OnWmCreate(&CFrameWnd::OnCreate),
+    OnWmSize(&CFrameWnd::OnSize),
     OnWmInitMenuPopup(&CFrameWnd::OnInitMenuPopup),
+    OnWmMenuSelect(&CFrameWnd::OnMenuSelect),
+    OnMessage(WM_SETMESSAGESTRING, &CFrameWnd::OnSetMessageString),
+    OnCommandRange(ID_NEXT_PANE, ID_PREV_PANE, &CFrameWnd::OnNextPane),
+    OnUpdateCommandRange(ID_NEXT_PANE, ID_PREV_PANE, &CFrameWnd::OnUpdateNextPane),
+    OnCommandRange(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, &CFrameWnd::OnToggleBar),
+    OnUpdateCommandRange(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, &CFrameWnd::OnUpdateToggleBar),
 }};
 
 bool CFrameWnd::LoadFrame(UINT resourceId, DWORD style, CWnd* parent) {
@@ -31,6 +48,109 @@ bool CFrameWnd::LoadFrame(UINT resourceId, DWORD style, CWnd* parent) {
 int CFrameWnd::OnCreate(CREATESTRUCTA* cs) {
   if (Default() == -1) return -1;
   return OnCreateClient(cs) ? 0 : -1;
+}
+
+void CFrameWnd::OnSize(UINT type, int, int) {
+  if (type != SIZE_MINIMIZED) RecalcLayout();
+}
+
+namespace {
+template <class T>
+T* ChildOfKind(HWND parent, UINT id) {
+  CWnd* wnd = CWnd::FromHandle(GetDlgItem(parent, static_cast<int>(id)));
+  return wnd && wnd->IsKindOf(&T::kClass) ? static_cast<T*>(wnd) : nullptr;
+}
+}  // namespace
+
+CToolBar* CFrameWnd::GetToolBar() const { return ChildOfKind<CToolBar>(m_hWnd, AFX_IDW_TOOLBAR); }
+CStatusBar* CFrameWnd::GetStatusBar() const { return ChildOfKind<CStatusBar>(m_hWnd, AFX_IDW_STATUS_BAR); }
+CSplitterWnd* CFrameWnd::GetSplitter() const { return ChildOfKind<CSplitterWnd>(m_hWnd, AFX_IDW_PANE_FIRST); }
+
+void CFrameWnd::RecalcLayout() {
+  RECT client = GetClientRect();
+  if (CToolBar* bar = GetToolBar(); bar && IsWindowVisible(bar->m_hWnd)) {
+    bar->SendMessage(TB_AUTOSIZE);
+    RECT r;
+    GetWindowRect(bar->m_hWnd, &r);
+    client.top += r.bottom - r.top;
+  }
+  if (CStatusBar* bar = GetStatusBar(); bar && IsWindowVisible(bar->m_hWnd)) {
+    bar->SendMessage(WM_SIZE);
+    RECT r;
+    GetWindowRect(bar->m_hWnd, &r);
+    client.bottom -= r.bottom - r.top;
+  }
+  if (HWND pane = GetDlgItem(m_hWnd, AFX_IDW_PANE_FIRST))
+    MoveWindow(pane, client.left, client.top, client.right - client.left,
+               std::max<LONG>(0, client.bottom - client.top), TRUE);
+}
+
+void CFrameWnd::SetActiveView(CWnd* view, bool focus) {
+  activeView_ = view;
+  if (view && focus && view->m_hWnd) SetFocus(view->m_hWnd);
+}
+
+void CFrameWnd::SetMessageText(const std::string& text) {
+  if (CStatusBar* bar = GetStatusBar()) bar->SetPaneText(0, text);
+}
+
+void CFrameWnd::SetMessageText(UINT id) { SetMessageText(id ? CommandPrompt(id) : std::string()); }
+
+LRESULT CFrameWnd::OnSetMessageString(WPARAM wParam, LPARAM lParam) {
+  if (lParam)
+    SetMessageText(std::string(reinterpret_cast<const char*>(lParam)));
+  else
+    SetMessageText(static_cast<UINT>(wParam));
+  return 0;
+}
+
+void CFrameWnd::OnMenuSelect(UINT item, UINT flags, HMENU menu) {
+  if (flags == 0xFFFF && !menu) {
+    SetMessageText(AFX_IDS_IDLEMESSAGE);  // the menu closed
+  } else if (item == 0 || (flags & (MF_SEPARATOR | MF_POPUP | MF_SYSMENU))) {
+    SetMessageText(std::string());
+  } else {
+    SetMessageText(item);
+  }
+}
+
+void CFrameWnd::ShowControlBar(CWnd* bar, bool show) {
+  if (!bar) return;
+  bar->ShowWindow(show ? SW_SHOW : SW_HIDE);
+  RecalcLayout();
+}
+
+void CFrameWnd::OnToggleBar(UINT id) {
+  CWnd* bar = id == ID_VIEW_TOOLBAR ? static_cast<CWnd*>(GetToolBar()) : GetStatusBar();
+  if (bar) ShowControlBar(bar, !IsWindowVisible(bar->m_hWnd));
+}
+
+void CFrameWnd::OnUpdateToggleBar(CCmdUI& ui) {
+  CWnd* bar = ui.id == ID_VIEW_TOOLBAR ? static_cast<CWnd*>(GetToolBar()) : GetStatusBar();
+  ui.Enable(bar != nullptr);
+  ui.SetCheck(bar && IsWindowVisible(bar->m_hWnd) ? 1 : 0);
+}
+
+void CFrameWnd::OnNextPane(UINT id) {
+  if (CSplitterWnd* splitter = GetSplitter()) splitter->ActivateNext(id == ID_PREV_PANE);
+}
+
+void CFrameWnd::OnUpdateNextPane(CCmdUI& ui) { ui.Enable(activeView_ != nullptr && GetSplitter() != nullptr); }
+
+bool CFrameWnd::OnWmNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  auto* header = reinterpret_cast<NMHDR*>(lParam);
+  if (header->code == TTN_GETDISPINFOA) {
+    // Tooltips of the toolbar: the text after the line break of the command's string.
+    auto* info = reinterpret_cast<NMTTDISPINFOA*>(lParam);
+    UINT id = (info->uFlags & TTF_IDISHWND) ? static_cast<UINT>(GetDlgCtrlID(reinterpret_cast<HWND>(header->idFrom)))
+                                            : static_cast<UINT>(header->idFrom);
+    std::string tip = CommandTooltip(id);
+    lstrcpynA(info->szText, tip.c_str(), sizeof info->szText);
+    info->lpszText = info->szText;
+    *result = 0;
+    return true;
+  }
+  return CWnd::OnWmNotify(wParam, lParam, result);
 }
 
 void CFrameWnd::InitialUpdateFrame() { SendMessageToDescendants(WM_INITIALUPDATE, 0, 0, true); }

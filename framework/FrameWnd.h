@@ -1,12 +1,21 @@
 #pragma once
-// Frame window loaded from one resource id (menu, accelerators, icon, title string). Routes
-// commands to the active view, itself, then the application; keeps menu items in line with the
-// update rules, and never carries out a disabled command.
+// Frame window loaded from one resource id (menu, accelerators, icon, title string). Lays out its
+// toolbar, status bar and pane; routes commands to the active view, itself, then the
+// application; keeps menu items in line with the update rules, never carries out a disabled
+// command, and shows command prompts in the status bar.
 #include "framework/Wnd.h"
+
+class CToolBar;
+class CStatusBar;
+class CSplitterWnd;
 
 // Frame style: add the document title to the caption (there is never a document here).
 constexpr DWORD FWS_ADDTOTITLE = 0x00008000;
 constexpr UINT AFX_IDW_PANE_FIRST = 0xE900;
+constexpr UINT ID_NEXT_PANE = 57680;
+constexpr UINT ID_PREV_PANE = 57681;
+constexpr UINT ID_VIEW_TOOLBAR = 59392;
+constexpr UINT ID_VIEW_STATUS_BAR = 59393;
 
 class CFrameWnd : public CWnd {
  public:
@@ -20,13 +29,25 @@ class CFrameWnd : public CWnd {
   // Tells every descendant to initialise itself.
   void InitialUpdateFrame();
   virtual void OnUpdateFrameTitle();
+  // Places the toolbar at the top, the status bar at the bottom and the pane in between.
+  virtual void RecalcLayout();
 
   CWnd* GetActiveView() const { return activeView_; }
-  void SetActiveView(CWnd* view) { activeView_ = view; }
+  // Makes `view` the active view and, with `focus`, gives it the keyboard focus.
+  void SetActiveView(CWnd* view, bool focus = true);
+
+  // Status bar message pane: the prompt of command `id` (or "Ready" for the idle message).
+  void SetMessageText(UINT id);
+  void SetMessageText(const std::string& text);
+  CToolBar* GetToolBar() const;
+  CStatusBar* GetStatusBar() const;
+  CSplitterWnd* GetSplitter() const;
+  void ShowControlBar(CWnd* bar, bool show);
 
   bool PreTranslateMessage(MSG* msg) override;
   bool OnCmdMsg(UINT id, UINT code, CCmdUI* ui) override;
   bool OnWmCommand(WPARAM wParam, LPARAM lParam) override;
+  bool OnWmNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
   void PostNcDestroy() override { delete this; }
 
   // Asks the update rule of `id` through the command route; false when it is disabled.
@@ -36,7 +57,14 @@ class CFrameWnd : public CWnd {
 
  protected:
   int OnCreate(CREATESTRUCTA* cs);
+  void OnSize(UINT type, int cx, int cy);
   void OnInitMenuPopup(HMENU popup, UINT index, bool systemMenu);
+  void OnMenuSelect(UINT item, UINT flags, HMENU menu);
+  LRESULT OnSetMessageString(WPARAM, LPARAM);
+  void OnNextPane(UINT id);
+  void OnUpdateNextPane(CCmdUI& ui);
+  void OnToggleBar(UINT id);
+  void OnUpdateToggleBar(CCmdUI& ui);
 
  private:
   std::string title_;

@@ -1,0 +1,215 @@
+#include "framework/ControlBars.h"
+
+#include <algorithm>
+
+#include "framework/FrameWnd.h"
+
+namespace {
+
+std::string ResourceString(UINT id) {
+  char text[512] = "";
+  LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
+  return text;
+}
+
+CFrameWnd* FrameOf(HWND hwnd) {
+  for (HWND h = GetParent(hwnd); h; h = GetParent(h)) {
+    CWnd* wnd = CWnd::FromHandle(h);
+    if (wnd && wnd->IsKindOf(&CFrameWnd::kClass)) return static_cast<CFrameWnd*>(wnd);
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::string CommandPrompt(UINT id) {
+  std::string text = ResourceString(id);
+  return text.substr(0, text.find('\n'));
+}
+
+std::string CommandTooltip(UINT id) {
+  std::string text = ResourceString(id);
+  size_t cut = text.find('\n');
+  return cut == std::string::npos ? std::string() : text.substr(cut + 1);
+}
+
+bool ReadToolbarResource(HINSTANCE instance, UINT id, ToolbarResource& out) {
+  HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(kToolbarResourceType));
+  if (!found) return false;
+  HGLOBAL loaded = LoadResource(instance, found);
+  const auto* words = static_cast<const WORD*>(LockResource(loaded));
+  DWORD bytes = SizeofResource(instance, found);
+  if (!words || bytes < 8) return false;
+  size_t count = words[3];
+  if (bytes < 8 + 2 * count) return false;
+  out.imageWidth = words[1];
+  out.imageHeight = words[2];
+  out.items.assign(words + 4, words + 4 + count);
+  return true;
+}
+
+const CRuntimeClass CToolBar::kClass{"CToolBar", &CWnd::kClass};
+const MessageMap CToolBar::kMessageMap{&CWnd::kMessageMap, {
+    OnMessage(WM_IDLEUPDATECMDUI, &CToolBar::OnIdleUpdate),
+    OnReflectedNotify(TBN_HOTITEMCHANGE, &CToolBar::OnHotItemChange),
+}};
+
+bool CToolBar::Create(CWnd* parent, DWORD style, UINT id) {
+  barStyle_ = style & (CBRS_ALIGN_ANY | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
+  DWORD windowStyle = (style & (WS_CHILD | WS_VISIBLE)) | CCS_TOP | CCS_NODIVIDER | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS;
+  if (!CreateEx(0, TOOLBARCLASSNAMEA, "", windowStyle, 0, 0, 0, 0, parent, id)) return false;
+  SendMessage(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
+  return true;
+}
+
+bool CToolBar::LoadToolBar(UINT id) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  ToolbarResource resource;
+  if (!ReadToolbarResource(instance, id, resource)) return false;
+  // Standard button colours in the bitmap become the current system colours.
+  HBITMAP bitmap = CreateMappedBitmap(instance, static_cast<INT_PTR>(id), 0, nullptr, 0);
+  if (!bitmap) return false;
+  int images = static_cast<int>(std::count_if(resource.items.begin(), resource.items.end(),
+                                              [](UINT item) { return item != 0; }));
+  SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(resource.imageWidth, resource.imageHeight));
+  SendMessage(TB_SETBUTTONSIZE, 0, MAKELPARAM(resource.imageWidth + 7, resource.imageHeight + 7));
+  TBADDBITMAP add{nullptr, reinterpret_cast<UINT_PTR>(bitmap)};
+  if (SendMessage(TB_ADDBITMAP, static_cast<WPARAM>(images), reinterpret_cast<LPARAM>(&add)) < 0) return false;
+  std::vector<TBBUTTON> buttons;
+  int image = 0;
+  for (UINT item : resource.items) {
+    TBBUTTON button{};
+    if (item == 0) {
+      button.fsStyle = TBSTYLE_SEP;
+      button.iBitmap = 6;
+    } else {
+      button.iBitmap = image++;
+      button.idCommand = static_cast<int>(item);
+      button.fsState = TBSTATE_ENABLED;
+      button.fsStyle = TBSTYLE_BUTTON;
+    }
+    buttons.push_back(button);
+  }
+  SendMessage(TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+  SendMessage(TB_AUTOSIZE);
+  return true;
+}
+
+UINT CToolBar::ButtonId(int index) const {
+  TBBUTTON button{};
+  SendMessage(TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&button));
+  return static_cast<UINT>(button.idCommand);
+}
+
+void CToolBar::UpdateButtons() {
+  CFrameWnd* frame = FrameOf(m_hWnd);
+  if (!frame) return;
+  int count = ButtonCount();
+  for (int i = 0; i < count; ++i) {
+    UINT id = ButtonId(i);
+    if (id == 0) continue;
+    CToolCmdUI button(id, m_hWnd);
+    button.DoUpdate(frame);
+  }
+}
+
+LRESULT CToolBar::OnIdleUpdate(WPARAM, LPARAM) {
+  if (IsWindowVisible(m_hWnd)) UpdateButtons();
+  return 0;
+}
+
+void CToolBar::OnHotItemChange(NMHDR* header, LRESULT* result) {
+  *result = 0;
+  if (!(barStyle_ & CBRS_FLYBY)) return;
+  auto* change = reinterpret_cast<NMTBHOTITEM*>(header);
+  CFrameWnd* frame = FrameOf(m_hWnd);
+  if (!frame) return;
+  if (change->dwFlags & HICF_LEAVING)
+    frame->SetMessageText(AFX_IDS_IDLEMESSAGE);
+  else
+    frame->SetMessageText(static_cast<UINT>(change->idNew));
+}
+
+void CToolCmdUI::Enable(bool on) {
+  CCmdUI::Enable(on);
+  SendMessageA(toolbar_, TB_ENABLEBUTTON, id, MAKELPARAM(on ? TRUE : FALSE, 0));
+}
+
+void CToolCmdUI::SetCheck(int state) {
+  CCmdUI::SetCheck(state);
+  SendMessageA(toolbar_, TB_CHECKBUTTON, id, MAKELPARAM(state ? TRUE : FALSE, 0));
+}
+
+const CRuntimeClass CStatusBar::kClass{"CStatusBar", &CWnd::kClass};
+const MessageMap CStatusBar::kMessageMap{&CWnd::kMessageMap, {
+    OnWmSize(&CStatusBar::OnSize),
+    OnMessage(WM_IDLEUPDATECMDUI, &CStatusBar::OnIdleUpdate),
+}};
+
+bool CStatusBar::Create(CWnd* parent, DWORD style, UINT id) {
+  return CreateEx(0, STATUSCLASSNAMEA, "", (style & (WS_CHILD | WS_VISIBLE)) | SBARS_SIZEGRIP, 0, 0, 0, 0, parent,
+                  id);
+}
+
+bool CStatusBar::SetIndicators(const UINT* ids, int count) {
+  indicators_.assign(ids, ids + count);
+  widths_.clear();
+  HDC dc = GetDC(m_hWnd);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
+  for (UINT id : indicators_) {
+    std::string text = id ? ResourceString(id) : std::string();
+    SIZE extent{0, 0};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    widths_.push_back(id ? extent.cx + 12 : 0);
+  }
+  SelectObject(dc, old);
+  ReleaseDC(m_hWnd, dc);
+  LayoutParts();
+  return true;
+}
+
+void CStatusBar::LayoutParts() {
+  if (indicators_.empty()) return;
+  RECT client = GetClientRect();
+  int right = client.right - GetSystemMetrics(SM_CXVSCROLL);  // room for the size grip
+  std::vector<int> edges(indicators_.size());
+  for (size_t i = indicators_.size(); i-- > 1;) {
+    edges[i] = right;
+    right -= widths_[i];
+  }
+  edges[0] = std::max(0, right);
+  if (edges.size() > 1) edges.back() = -1;  // the last part reaches the edge
+  SendMessage(SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+}
+
+void CStatusBar::OnSize(UINT, int, int) {
+  Default();
+  LayoutParts();
+}
+
+void CStatusBar::SetPaneText(int index, const std::string& text) {
+  if (GetPaneText(index) == text) return;  // no flicker from idle updates
+  SendMessage(SB_SETTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string CStatusBar::GetPaneText(int index) const {
+  int length = LOWORD(SendMessage(SB_GETTEXTLENGTHA, static_cast<WPARAM>(index)));
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  SendMessage(SB_GETTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+
+LRESULT CStatusBar::OnIdleUpdate(WPARAM, LPARAM) {
+  for (size_t i = 1; i < indicators_.size(); ++i) {
+    int key = 0;
+    switch (indicators_[i]) {
+      case 59137: key = VK_CAPITAL; break;
+      case 59138: key = VK_NUMLOCK; break;
+      case 59139: key = VK_SCROLL; break;
+      default: continue;
+    }
+    SetPaneText(static_cast<int>(i), (GetKeyState(key) & 1) ? ResourceString(indicators_[i]) : std::string());
+  }
+  return 0;
+}

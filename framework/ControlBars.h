@@ -1,0 +1,96 @@
+#pragma once
+// The frame's toolbar and status bar over the system's controls. Both keep their items in line
+// with the command update rules while the program idles.
+#include <string>
+#include <vector>
+
+#include "framework/Wnd.h"
+
+#include <commctrl.h>
+
+constexpr UINT AFX_IDW_TOOLBAR = 0xE800;
+constexpr UINT AFX_IDW_STATUS_BAR = 0xE801;
+constexpr UINT AFX_IDS_IDLEMESSAGE = 57345;
+constexpr WORD kToolbarResourceType = 241;
+
+// Bar styles.
+constexpr DWORD CBRS_ALIGN_TOP = 0x1000;
+constexpr DWORD CBRS_ALIGN_BOTTOM = 0x4000;
+constexpr DWORD CBRS_ALIGN_ANY = 0xF000;
+constexpr DWORD CBRS_TOOLTIPS = 0x0010;
+constexpr DWORD CBRS_FLYBY = 0x0020;
+constexpr DWORD CBRS_SIZE_DYNAMIC = 0x0400;
+
+// The toolbar resource: version, image width and height, then one command id per item (0 for a
+// separator).
+struct ToolbarResource {
+  int imageWidth = 0;
+  int imageHeight = 0;
+  std::vector<UINT> items;
+};
+bool ReadToolbarResource(HINSTANCE instance, UINT id, ToolbarResource& out);
+
+// The text of string `id` before its line break (the status prompt) or after it (the tooltip).
+std::string CommandPrompt(UINT id);
+std::string CommandTooltip(UINT id);
+
+class CToolBar : public CWnd {
+ public:
+  LUMAVEX_RUNTIME_CLASS
+  static const MessageMap kMessageMap;
+  const MessageMap& GetMessageMap() const override { return kMessageMap; }
+
+  bool Create(CWnd* parent, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP, UINT id = AFX_IDW_TOOLBAR);
+  // Adds the buttons of toolbar resource `id` with their images from bitmap `id`.
+  bool LoadToolBar(UINT id);
+  void SetBarStyle(DWORD style) { barStyle_ = style; }
+  DWORD GetBarStyle() const { return barStyle_; }
+  void EnableDocking(DWORD alignments) { docking_ = alignments; }
+  int ButtonCount() const { return static_cast<int>(SendMessage(TB_BUTTONCOUNT)); }
+  UINT ButtonId(int index) const;
+  // Asks every button's update rule through the frame's command route.
+  void UpdateButtons();
+
+ protected:
+  LRESULT OnIdleUpdate(WPARAM, LPARAM);
+  void OnHotItemChange(NMHDR* header, LRESULT* result);
+
+ private:
+  DWORD barStyle_ = 0;
+  DWORD docking_ = 0;
+};
+
+class CStatusBar : public CWnd {
+ public:
+  LUMAVEX_RUNTIME_CLASS
+  static const MessageMap kMessageMap;
+  const MessageMap& GetMessageMap() const override { return kMessageMap; }
+
+  bool Create(CWnd* parent, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_ALIGN_BOTTOM, UINT id = AFX_IDW_STATUS_BAR);
+  // Pane 0 is the message pane (id 0); the others show their string while their key is on.
+  bool SetIndicators(const UINT* ids, int count);
+  void SetPaneText(int index, const std::string& text);
+  std::string GetPaneText(int index) const;
+  int PaneCount() const { return static_cast<int>(indicators_.size()); }
+
+ protected:
+  void OnSize(UINT type, int cx, int cy);
+  LRESULT OnIdleUpdate(WPARAM, LPARAM);
+  void LayoutParts();
+
+ private:
+  std::vector<UINT> indicators_;
+  std::vector<int> widths_;
+};
+
+// The update interface of one toolbar button.
+class CToolCmdUI : public CCmdUI {
+ public:
+  CToolCmdUI(UINT commandId, HWND toolbar) : CCmdUI(commandId), toolbar_(toolbar) {}
+  void Enable(bool on = true) override;
+  void SetCheck(int state = 1) override;
+  void SetRadio(bool on = true) override { SetCheck(on ? 1 : 0); }
+
+ private:
+  HWND toolbar_;
+};

@@ -1,0 +1,86 @@
+#pragma once
+// Views: the child windows that fill a frame's client area or a splitter pane. A view becomes the
+// frame's active view when the user clicks into it, and gets the frame's commands first.
+#include "framework/Wnd.h"
+
+#include <commctrl.h>
+
+class CFrameWnd;
+
+class CView : public CWnd {
+ public:
+  LUMAVEX_RUNTIME_CLASS
+  static const MessageMap kMessageMap;
+  const MessageMap& GetMessageMap() const override { return kMessageMap; }
+
+  // Creates the view as child `id` of `parent`.
+  virtual bool Create(CWnd* parent, UINT id, const RECT& rect, DWORD style = WS_CHILD | WS_VISIBLE);
+
+  // Styles added to `style` at creation (the list and tree controls' own styles).
+  virtual DWORD ControlStyle() const { return 0; }
+  virtual void OnInitialUpdate() {}
+  virtual void OnDraw(HDC dc) {}
+  // The frame that holds the view (the nearest ancestor frame), or null.
+  CFrameWnd* GetParentFrame() const;
+
+  void PostNcDestroy() override { delete this; }
+
+ protected:
+  // The window class of the view: by default double clicks, arrow cursor, no background brush.
+  virtual const char* ViewClass() const;
+  void OnPaint();
+  void PaintByControl() { Default(); }
+  void OnDestroy();
+  LRESULT OnInitialUpdateMessage(WPARAM, LPARAM);
+  LRESULT OnMouseActivate(WPARAM, LPARAM);
+  void OnSetFocus();
+};
+
+// A view that draws a logical area of a given size with scroll bars when the window is smaller.
+class CScrollView : public CView {
+ public:
+  LUMAVEX_RUNTIME_CLASS
+  static const MessageMap kMessageMap;
+  const MessageMap& GetMessageMap() const override { return kMessageMap; }
+
+  void SetScrollSizes(int mapMode, SIZE total);
+  SIZE GetTotalSize() const { return total_; }
+  POINT GetScrollPosition() const { return position_; }
+
+ protected:
+  void OnPaint();
+  void OnSize(UINT type, int cx, int cy);
+  LRESULT OnHScroll(WPARAM, LPARAM);
+  LRESULT OnVScroll(WPARAM, LPARAM);
+  void UpdateBars();
+  void ScrollTo(int bar, int position);
+
+  int mapMode_ = MM_TEXT;
+  SIZE total_{0, 0};
+  POINT position_{0, 0};
+};
+
+// Views over the system's list and tree controls; their notifications come back to them.
+class CListView : public CView {
+ public:
+  LUMAVEX_RUNTIME_CLASS
+  static const MessageMap kMessageMap;
+  const MessageMap& GetMessageMap() const override { return kMessageMap; }
+  DWORD ControlStyle() const override { return LVS_ICON; }
+  HWND GetListCtrl() const { return m_hWnd; }
+
+ protected:
+  const char* ViewClass() const override { return WC_LISTVIEWA; }
+};
+
+class CTreeView : public CView {
+ public:
+  LUMAVEX_RUNTIME_CLASS
+  static const MessageMap kMessageMap;
+  const MessageMap& GetMessageMap() const override { return kMessageMap; }
+  DWORD ControlStyle() const override { return TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT; }
+  HWND GetTreeCtrl() const { return m_hWnd; }
+
+ protected:
+  const char* ViewClass() const override { return WC_TREEVIEWA; }
+};
