@@ -55,8 +55,7 @@ bool CImageBrowserApp::InitInstance() {
 
   auto* frame = new CMainFrame;
   if (!frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE)) {
-    if (frame->m_hWnd) frame->DestroyWindow();  // the frame deletes itself with its window
-    else delete frame;
+    delete frame;
     return false;
   }
   if (!m_pMainWnd) m_pMainWnd = frame;

@@ -6,6 +6,7 @@
 
 #include "framework/Sync.h"
 #include "framework/WinApp.h"
+#include "viewer/ViewerList.h"
 
 class CMainFrame;
 
@@ -37,8 +38,8 @@ class CImageBrowserApp : public CWinApp {
 
   std::string m_thumbnailInProgress;
   CMutex m_thumbnailMutex;
-  std::list<CWnd*> m_viewerList;
-  int m_autoAdvancePaused = 0;
+  // The viewer list and the auto-advance pause flag; the viewer windows reach them too.
+  ViewerState& m_viewers = Viewers();
   std::string m_appFolder;
 
  private:

@@ -36,8 +36,7 @@ bool CFrameWnd::LoadFrame(UINT resourceId, DWORD style, CWnd* parent) {
   const char* cls = RegisterClass(CS_DBLCLKS, LoadCursorA(nullptr, IDC_ARROW),
                                   reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), icon);
   HMENU menu = LoadMenuA(instance, MAKEINTRESOURCEA(resourceId));
-  if (!cls || !CreateEx(0, cls, title_.c_str(), style & ~FWS_ADDTOTITLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, parent, reinterpret_cast<UINT_PTR>(menu))) {
+  if (!CreateFrame(cls, title_.c_str(), style, parent, menu)) {
     if (menu) DestroyMenu(menu);
     return false;
   }
@@ -48,6 +47,14 @@ bool CFrameWnd::LoadFrame(UINT resourceId, DWORD style, CWnd* parent) {
 int CFrameWnd::OnCreate(CREATESTRUCTA* cs) {
   if (Default() == -1) return -1;
   return OnCreateClient(cs) ? 0 : -1;
+}
+
+bool CFrameWnd::CreateFrame(const char* className, const char* title, DWORD style, CWnd* parent, HMENU menu) {
+  if (!className || !CreateEx(0, className, title, style & ~FWS_ADDTOTITLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, parent, reinterpret_cast<UINT_PTR>(menu)))
+    return false;
+  created_ = true;
+  return true;
 }
 
 void CFrameWnd::OnSize(UINT type, int, int) {

@@ -24,6 +24,10 @@ class CFrameWnd : public CWnd {
   const MessageMap& GetMessageMap() const override { return kMessageMap; }
 
   bool LoadFrame(UINT resourceId, DWORD style = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, CWnd* parent = nullptr);
+  // Creates the frame window at the default place and size; from then on the frame deletes
+  // itself when its window is destroyed.
+  bool CreateFrame(const char* className, const char* title, DWORD style, CWnd* parent = nullptr,
+                   HMENU menu = nullptr);
   // Makes the client area's child windows; false fails the creation.
   virtual bool OnCreateClient(CREATESTRUCTA* cs) { return true; }
   // Tells every descendant to initialise itself.
@@ -48,7 +52,11 @@ class CFrameWnd : public CWnd {
   bool OnCmdMsg(UINT id, UINT code, CCmdUI* ui) override;
   bool OnWmCommand(WPARAM wParam, LPARAM lParam) override;
   bool OnWmNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-  void PostNcDestroy() override { delete this; }
+  // A frame deletes itself with its window once it was created; after a failed creation the
+  // caller still owns the object.
+  void PostNcDestroy() override {
+    if (created_) delete this;
+  }
 
   // Asks the update rule of `id` through the command route; false when it is disabled.
   bool IsCommandEnabled(UINT id);
@@ -70,6 +78,7 @@ class CFrameWnd : public CWnd {
   std::string title_;
   HACCEL accelerators_ = nullptr;
   CWnd* activeView_ = nullptr;
+  bool created_ = false;
 };
 
 // The update interface of one menu item.

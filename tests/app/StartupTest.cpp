@@ -64,8 +64,8 @@ TEST_F(Startup, FirstRunShowsTheMaximisedFrameAndStartsInTheProgramFolder) {
   EXPECT_EQ(g_wallpaperWidth, 504);
   EXPECT_EQ(app_.Profile().Root(), kProgramKey);
   EXPECT_TRUE(boxes_.Boxes().empty());
-  EXPECT_TRUE(app_.m_viewerList.empty());
-  EXPECT_EQ(app_.m_autoAdvancePaused, 0);
+  EXPECT_TRUE(app_.m_viewers.windows.empty());
+  EXPECT_EQ(app_.m_viewers.autoAdvancePaused, 0);
   EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrA(hwnd, GCLP_HICON)) != nullptr, true);
 
   HMENU bar = GetMenu(hwnd);

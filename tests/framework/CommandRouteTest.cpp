@@ -46,8 +46,7 @@ class CRouteFrame : public CFrameWnd {
   const MessageMap& GetMessageMap() const override { return kMessageMap; }
 
   bool Create() {
-    return CreateEx(0, RegisterClass(0, LoadCursorA(nullptr, IDC_ARROW)), "route", WS_OVERLAPPEDWINDOW, 0, 0,
-                    400, 300, nullptr, 0);
+    return CreateFrame(RegisterClass(0, LoadCursorA(nullptr, IDC_ARROW)), "route", WS_OVERLAPPEDWINDOW);
   }
   void OnViewAndFrame() { g_calls.push_back("frame view-and-frame"); }
   void OnFrameOnly() { g_calls.push_back("frame"); }

@@ -1,0 +1,176 @@
+#include "viewer/MyScrollView.h"
+
+#include <algorithm>
+
+#include "framework/File.h"
+#include "framework/WinApp.h"
+#include "viewer/ViewerList.h"
+
+namespace {
+constexpr UINT kPreviewContextMenu = 140;
+
+bool IsPrinterContext(HDC dc) { return GetDeviceCaps(dc, TECHNOLOGY) == DT_RASPRINTER; }
+}  // namespace
+
+const CRuntimeClass CMyScrollView::kClass{"CMyScrollView", &CScrollView::kClass, &CreateObjectOf<CMyScrollView>};
+const MessageMap CMyScrollView::kMessageMap{&CScrollView::kMessageMap, {
+    OnMessage(WM_KEYDOWN, &CMyScrollView::OnKeyDown),
+    OnMessage(WM_CONTEXTMENU, &CMyScrollView::OnContextMenu),
+}};
+
+const char* CMyScrollView::ViewClass() const {
+  return RegisterClass(CS_DBLCLKS, LoadCursorA(nullptr, IDC_ARROW), static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+}
+
+void CMyScrollView::SetImage(const std::string& path) {
+  CWaitCursor wait;
+  if (!path.empty()) {
+    auto picture = std::make_unique<CDib>();
+    CFile file;
+    if (file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite)) {
+      picture->Read(file);
+      picture->PrepareForDisplay();
+    }
+    picture_ = std::move(picture);
+  }
+  path_ = path;
+  InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+void CMyScrollView::OnInitialUpdate() {
+  CScrollView::OnInitialUpdate();
+  SetScrollSizes(MM_TEXT, SIZE{0, 0});
+}
+
+void CMyScrollView::OnDraw(HDC dc) {
+  SetBkMode(dc, OPAQUE);
+  SetBkColor(dc, RGB(0, 0, 0));
+  if (path_.empty() || !picture_) return;
+  const CDib& picture = *picture_;
+  if (IsPrinterContext(dc)) {
+    DrawPicture(dc, picture, PrintPageRect(dc, picture.width, picture.height));
+    return;
+  }
+  RECT client = GetClientRect();
+  int pictureWidth = static_cast<int>(picture.width);
+  int pictureHeight = static_cast<int>(picture.height);
+  if (client.right == pictureWidth && client.bottom == pictureHeight) {
+    DrawPicture(dc, picture, client);
+    return;
+  }
+  PictureSize size = FitPictureSize(pictureWidth, pictureHeight, client.right, client.bottom,
+                                    GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  DrawPicture(dc, picture, CentredRect(client, size));
+}
+
+LRESULT CMyScrollView::OnKeyDown(WPARAM wParam, LPARAM lParam) {
+  // The viewer window's F2, F3 and F4 work while the view has the focus.
+  ::SendMessageA(GetParent(m_hWnd), WM_KEYDOWN, wParam, lParam);
+  return Default();
+}
+
+LRESULT CMyScrollView::OnContextMenu(WPARAM, LPARAM lParam) {
+  HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kPreviewContextMenu));
+  if (!menu) return 0;
+  CFrameWnd* frame = GetParentFrame();
+  TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, static_cast<short>(LOWORD(lParam)),
+                 static_cast<short>(HIWORD(lParam)), 0, frame ? frame->m_hWnd : GetParent(m_hWnd), nullptr);
+  DestroyMenu(menu);
+  return 0;
+}
+
+SIZE ViewerWindowSize(uint32_t pictureWidth, uint32_t pictureHeight, int screenWidth, int screenHeight,
+                      int frameWidth, int frameHeight, int captionHeight) {
+  // Unsigned like the picture sizes: a picture wider than the screen gets the screen's width.
+  uint32_t wantedWidth = 3u * static_cast<uint32_t>(frameWidth) + pictureWidth;
+  uint32_t wantedHeight = 3u * static_cast<uint32_t>(frameHeight) + static_cast<uint32_t>(captionHeight) + pictureHeight;
+  uint32_t usableHeight = static_cast<uint32_t>(screenHeight - 20);
+  SIZE size;
+  size.cx = static_cast<uint32_t>(screenWidth) < wantedWidth ? screenWidth : static_cast<LONG>(wantedWidth);
+  size.cy = usableHeight < wantedHeight ? static_cast<LONG>(usableHeight) : static_cast<LONG>(wantedHeight);
+  return size;
+}
+
+const CRuntimeClass CViewerFrame::kClass{"CViewerFrame", &CFrameWnd::kClass};
+const MessageMap CViewerFrame::kMessageMap{&CFrameWnd::kMessageMap, {
+    OnMessage(WM_KEYDOWN, &CViewerFrame::OnKeyDown),
+    OnMessage(WM_CLOSE, &CViewerFrame::OnClose),
+}};
+
+bool CViewerFrame::Create(const std::string& path) {
+  path_ = path;
+  size_t slash = path.find_last_of("\\/");
+  std::string title = slash == std::string::npos ? path : path.substr(slash + 1);
+  const char* cls = RegisterClass(CS_DBLCLKS, LoadCursorA(nullptr, IDC_ARROW),
+                                  static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)),
+                                  LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(128)));
+  return CreateFrame(cls, title.c_str(), WS_OVERLAPPEDWINDOW);
+}
+
+bool CViewerFrame::OnCreateClient(CREATESTRUCTA*) {
+  auto* view = new CMyScrollView;
+  RECT rect = GetClientRect();
+  if (!view->Create(this, AFX_IDW_PANE_FIRST, rect, WS_CHILD)) {
+    delete view;
+    return false;
+  }
+  view_ = view;
+  view->ShowWindow(SW_SHOW);
+  view->SendMessage(WM_INITIALUPDATE);
+  view->SetImage(path_);
+  SetActiveView(view, false);
+
+  const CDib* picture = view->Picture();
+  SIZE size = ViewerWindowSize(picture ? picture->width : 0, picture ? picture->height : 0,
+                               GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                               GetSystemMetrics(SM_CXFRAME), GetSystemMetrics(SM_CYFRAME),
+                               GetSystemMetrics(SM_CYCAPTION));
+  RECT desktop;
+  GetWindowRect(GetDesktopWindow(), &desktop);
+  int x = desktop.left + (desktop.right - desktop.left - size.cx) / 2;
+  int y = desktop.top + (desktop.bottom - desktop.top - size.cy) / 2;
+  MoveWindow(m_hWnd, x, y, size.cx, size.cy, TRUE);
+  return true;
+}
+
+void CViewerFrame::ActivateNeighbour(bool previous) {
+  std::list<CWnd*>& windows = Viewers().windows;
+  auto self = std::find(windows.begin(), windows.end(), this);
+  if (self == windows.end()) return;
+  CWnd* target = nullptr;
+  if (previous)
+    target = self == windows.begin() ? windows.back() : *std::prev(self);
+  else
+    target = std::next(self) == windows.end() ? windows.front() : *std::next(self);
+  SetFocus(target->m_hWnd);
+  SetForegroundWindow(target->m_hWnd);
+  BringWindowToTop(target->m_hWnd);
+}
+
+LRESULT CViewerFrame::OnKeyDown(WPARAM wParam, LPARAM) {
+  switch (wParam) {
+    case VK_F2: ActivateNeighbour(true); return 0;
+    case VK_F3: ActivateNeighbour(false); return 0;
+    case VK_F4:
+      Viewers().autoAdvancePaused ^= 1;
+      break;
+    default: break;
+  }
+  return Default();
+}
+
+void CViewerFrame::OnClose() {
+  Viewers().windows.remove(this);
+  Default();
+}
+
+CViewerFrame* OpenViewer(const std::string& path) {
+  auto* frame = new CViewerFrame;
+  if (!frame->Create(path)) {
+    delete frame;
+    return nullptr;
+  }
+  frame->ShowWindow(SW_SHOWNORMAL);
+  Viewers().windows.push_back(frame);
+  return frame;
+}

@@ -1,0 +1,67 @@
+#pragma once
+// One picture scaled to its window: the preview pane of the main window and the only pane of a
+// viewer window.
+#include <memory>
+#include <string>
+
+#include "framework/FrameWnd.h"
+#include "framework/View.h"
+#include "image/Dib.h"
+
+class CMyScrollView : public CScrollView {
+ public:
+  LUMAVEX_RUNTIME_CLASS
+  static const MessageMap kMessageMap;
+  const MessageMap& GetMessageMap() const override { return kMessageMap; }
+
+  // Shows the picture file at `path`; an empty path blanks the view (the old picture stays
+  // allocated until the next one).
+  void SetImage(const std::string& path);
+  const std::string& Path() const { return path_; }
+  const CDib* Picture() const { return picture_.get(); }
+
+  void OnInitialUpdate() override;
+  void OnDraw(HDC dc) override;
+
+ protected:
+  const char* ViewClass() const override;
+  LRESULT OnKeyDown(WPARAM, LPARAM);
+  LRESULT OnContextMenu(WPARAM, LPARAM);
+
+ private:
+  std::string path_;
+  std::unique_ptr<CDib> picture_;
+};
+
+// Outer size of a viewer window for a picture: the picture plus three frame widths and a caption,
+// but no wider than the screen and no taller than the screen less 20 pixels.
+SIZE ViewerWindowSize(uint32_t pictureWidth, uint32_t pictureHeight, int screenWidth, int screenHeight,
+                      int frameWidth, int frameHeight, int captionHeight);
+
+// A top-level window that shows one picture file.
+class CViewerFrame : public CFrameWnd {
+ public:
+  LUMAVEX_RUNTIME_CLASS
+  static const MessageMap kMessageMap;
+  const MessageMap& GetMessageMap() const override { return kMessageMap; }
+
+  // Creates the window for `path`, titled with the file's name, sized to the picture and centred.
+  // The caller shows it and appends it to the viewer list (OpenViewer does both).
+  bool Create(const std::string& path);
+  bool OnCreateClient(CREATESTRUCTA* cs) override;
+  const std::string& PicturePath() const { return path_; }
+  CMyScrollView* View() const { return view_; }
+
+ protected:
+  LRESULT OnKeyDown(WPARAM, LPARAM);
+  void OnClose();
+
+ private:
+  void ActivateNeighbour(bool previous);
+
+  std::string path_;
+  CMyScrollView* view_ = nullptr;
+};
+
+// Makes a viewer window for `path`, shows it normally and appends it to the viewer list.
+CViewerFrame* OpenViewer(const std::string& path);

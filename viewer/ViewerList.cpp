@@ -1,0 +1,6 @@
+#include "viewer/ViewerList.h"
+
+ViewerState& Viewers() {
+  static ViewerState state;
+  return state;
+}
