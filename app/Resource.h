@@ -41,7 +41,7 @@
 #define ID_FAVORITE_LAST 33000
 
 // Standard framework commands.
-#define ID_FILE_NEW_CMD 57600
+#include "framework/StandardIds.h"
 #define ID_FILE_OPEN 57601
 #define ID_FILE_SAVE 57603
 #define ID_FILE_PRINT 57607
@@ -52,15 +52,8 @@
 #define ID_EDIT_PASTE 57637
 #define ID_EDIT_UNDO 57643
 #define ID_APP_ABOUT 57664
-#define ID_APP_EXIT_CMD 57665
-#define ID_NEXT_PANE 57680
-#define ID_PREV_PANE 57681
-#define ID_VIEW_TOOLBAR 59392
-#define ID_VIEW_STATUS_BAR 59393
 
 // Strings.
-#define IDS_APP_TITLE 57344
-#define IDS_IDLE_MESSAGE 57345
 #define IDS_INDICATOR_CAPS 59137
 #define IDS_INDICATOR_NUM 59138
 #define IDS_INDICATOR_SCRL 59139

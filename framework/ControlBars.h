@@ -4,13 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "framework/StandardIds.h"
 #include "framework/Wnd.h"
 
 #include <commctrl.h>
 
-constexpr UINT AFX_IDW_TOOLBAR = 0xE800;
-constexpr UINT AFX_IDW_STATUS_BAR = 0xE801;
-constexpr UINT AFX_IDS_IDLEMESSAGE = 57345;
 constexpr WORD kToolbarResourceType = 241;
 
 // Bar styles.

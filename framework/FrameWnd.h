@@ -3,6 +3,7 @@
 // toolbar, status bar and pane; routes commands to the active view, itself, then the
 // application; keeps menu items in line with the update rules, never carries out a disabled
 // command, and shows command prompts in the status bar.
+#include "framework/StandardIds.h"
 #include "framework/Wnd.h"
 
 class CToolBar;
@@ -11,11 +12,6 @@ class CSplitterWnd;
 
 // Frame style: add the document title to the caption (there is never a document here).
 constexpr DWORD FWS_ADDTOTITLE = 0x00008000;
-constexpr UINT AFX_IDW_PANE_FIRST = 0xE900;
-constexpr UINT ID_NEXT_PANE = 57680;
-constexpr UINT ID_PREV_PANE = 57681;
-constexpr UINT ID_VIEW_TOOLBAR = 59392;
-constexpr UINT ID_VIEW_STATUS_BAR = 59393;
 
 class CFrameWnd : public CWnd {
  public:

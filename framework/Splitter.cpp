@@ -50,7 +50,7 @@ bool CSplitterWnd::CreateView(int row, int column, const CRuntimeClass* viewClas
   }
   auto* view = static_cast<CView*>(made);
   RECT rect{0, 0, size.cx, size.cy};
-  UINT id = 0xE900 + static_cast<UINT>(row * 16 + column);
+  UINT id = AFX_IDW_PANE_FIRST + static_cast<UINT>(row * 16 + column);
   if (!view->Create(this, id, rect)) {
     delete view;
     return false;

@@ -3,6 +3,7 @@
 // made by run-time class; the frame's active view is the active pane.
 #include <vector>
 
+#include "framework/StandardIds.h"
 #include "framework/Wnd.h"
 
 class CView;
@@ -16,7 +17,7 @@ class CSplitterWnd : public CWnd {
   static constexpr int kBarSize = 6;
 
   bool CreateStatic(CWnd* parent, int rows, int columns, DWORD style = WS_CHILD | WS_VISIBLE,
-                    UINT id = 0xE900);
+                    UINT id = AFX_IDW_PANE_FIRST);
   // Makes pane (row, column) from a creatable view class; `size` gives its ideal width and height.
   bool CreateView(int row, int column, const CRuntimeClass* viewClass, SIZE size);
   CWnd* GetPane(int row, int column) const;

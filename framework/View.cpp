@@ -117,7 +117,9 @@ void CScrollView::ScrollTo(int bar, int position) {
 
 namespace {
 int NewScrollPosition(HWND hwnd, int bar, WPARAM wParam, int line) {
-  SCROLLINFO info{sizeof info, SIF_ALL};
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_ALL;
   GetScrollInfo(hwnd, bar, &info);
   switch (LOWORD(wParam)) {
     case SB_LINEUP: return info.nPos - line;

@@ -8,14 +8,10 @@
 
 #include "framework/CmdTarget.h"
 #include "framework/Profile.h"
+#include "framework/StandardIds.h"
 
 class CWnd;
 
-// Standard command ids of the framework.
-constexpr UINT ID_FILE_NEW = 57600;
-constexpr UINT ID_APP_EXIT = 57665;
-// String id of the application's title.
-constexpr UINT AFX_IDS_APP_TITLE = 57344;
 
 class CWinApp : public CCmdTarget {
  public:

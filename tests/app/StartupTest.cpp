@@ -1,19 +1,10 @@
-#include <gtest/gtest.h>
-#include <windows.h>
-
 #include <string>
 #include <vector>
 
-#include "app/ImageBrowserApp.h"
-#include "app/MainFrame.h"
 #include "app/Resource.h"
-#include "framework/MessageBox.h"
-#include "image/ImageSettings.h"
-#include "tests/support/MessagePump.h"
+#include "tests/app/AppFixture.h"
 
 namespace {
-
-const char kProgramKey[] = "Software\\Local AppWizard-Generated Applications\\Lumavex";
 
 std::string ExeFolder() {
   char path[MAX_PATH];
@@ -31,23 +22,7 @@ void WriteProfileDword(const char* section, const char* entry, DWORD value) {
   RegCloseKey(key);
 }
 
-// Every test starts from no profile at all and a thumbnail box at its initial size.
-class Startup : public testing::Test {
- protected:
-  void SetUp() override {
-    RegDeleteTreeA(HKEY_CURRENT_USER, kProgramKey);
-    SetThumbnailBox(96);
-  }
-  void TearDown() override {
-    if (app_.m_pMainWnd) app_.m_pMainWnd->DestroyWindow();
-    PumpMessages();
-    RegDeleteTreeA(HKEY_CURRENT_USER, kProgramKey);
-  }
-  CMainFrame* Frame() { return app_.MainFrame(); }
-
-  MessageBoxRecorder boxes_;
-  CImageBrowserApp app_;
-};
+using Startup = AppTest;
 
 TEST_F(Startup, FirstRunShowsTheMaximisedFrameAndStartsInTheProgramFolder) {
   ASSERT_TRUE(app_.InitInstance());
@@ -178,11 +153,11 @@ TEST_F(Startup, MenuItemsWithoutHandlersAreDisabledAndApplicationCommandsEnabled
   Frame()->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(help), 4);
   EXPECT_TRUE(GetMenuState(file, ID_FILE_OPEN, MF_BYCOMMAND) & MF_GRAYED);
   EXPECT_TRUE(GetMenuState(file, ID_FILE_PRINT, MF_BYCOMMAND) & MF_GRAYED);
-  EXPECT_FALSE(GetMenuState(file, ID_APP_EXIT_CMD, MF_BYCOMMAND) & MF_GRAYED);
+  EXPECT_FALSE(GetMenuState(file, ID_APP_EXIT, MF_BYCOMMAND) & MF_GRAYED);
   EXPECT_FALSE(GetMenuState(help, ID_APP_ABOUT, MF_BYCOMMAND) & MF_GRAYED);
   // New has the default handler of the application and does nothing.
-  EXPECT_TRUE(Frame()->IsCommandEnabled(ID_FILE_NEW_CMD));
-  Frame()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_NEW_CMD, 1));
+  EXPECT_TRUE(Frame()->IsCommandEnabled(ID_FILE_NEW));
+  Frame()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_NEW, 1));
   PumpMessages();
   EXPECT_TRUE(IsWindow(Frame()->m_hWnd));
   EXPECT_TRUE(boxes_.Boxes().empty());
@@ -203,7 +178,7 @@ TEST_F(Startup, AcceleratorTableHoldsTheProgramKeys) {
   EXPECT_EQ(count, 18);
   EXPECT_TRUE(has(FCONTROL, 'A', ID_EDIT_SELECT_ALL));
   EXPECT_TRUE(has(FCONTROL, 'O', ID_FILE_OPEN));
-  EXPECT_TRUE(has(FCONTROL, 'N', ID_FILE_NEW_CMD));
+  EXPECT_TRUE(has(FCONTROL, 'N', ID_FILE_NEW));
   EXPECT_TRUE(has(FCONTROL, VK_INSERT, ID_EDIT_COPY));
   EXPECT_TRUE(has(FSHIFT, VK_INSERT, ID_EDIT_PASTE));
   EXPECT_TRUE(has(FSHIFT, VK_DELETE, ID_EDIT_CUT));
@@ -217,9 +192,18 @@ TEST_F(Startup, AcceleratorTableHoldsTheProgramKeys) {
 TEST_F(Startup, AcceleratorOfACommandWithoutHandlerIsTranslatedAndRefused) {
   ASSERT_TRUE(app_.InitInstance());
   HWND hwnd = Frame()->m_hWnd;
-  EXPECT_FALSE(Frame()->IsCommandEnabled(ID_VIEW_REFRESH));
-  MSG f5{hwnd, WM_KEYDOWN, VK_F5, 0, 0, {}};
-  EXPECT_TRUE(app_.PreTranslateMessage(&f5));
+  // Ctrl+S is Save, which nothing in the program handles.
+  EXPECT_FALSE(Frame()->IsCommandEnabled(ID_FILE_SAVE));
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  BYTE saved = keys[VK_CONTROL];
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  MSG save{hwnd, WM_KEYDOWN, 'S', 0, 0, {}};
+  bool translated = app_.PreTranslateMessage(&save);
+  keys[VK_CONTROL] = saved;
+  SetKeyboardState(keys);
+  EXPECT_TRUE(translated);
   MSG plain{hwnd, WM_KEYDOWN, 'Q', 0, 0, {}};
   EXPECT_FALSE(app_.PreTranslateMessage(&plain));
   PumpMessages();
@@ -229,7 +213,7 @@ TEST_F(Startup, AcceleratorOfACommandWithoutHandlerIsTranslatedAndRefused) {
 TEST_F(Startup, ExitCommandClosesTheProgram) {
   ASSERT_TRUE(app_.InitInstance());
   HWND hwnd = Frame()->m_hWnd;
-  Frame()->SendMessage(WM_COMMAND, ID_APP_EXIT_CMD);
+  Frame()->SendMessage(WM_COMMAND, ID_APP_EXIT);
   PumpUntil([hwnd] { return !IsWindow(hwnd); });
   EXPECT_FALSE(IsWindow(hwnd));
   EXPECT_EQ(app_.m_pMainWnd, nullptr);

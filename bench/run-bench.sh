@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Thumbnail benchmark over real photographs: Debian's mate-backgrounds photos, and 12-megapixel
+# photos (4000 x 3000, 4:2:0, quality 90) made from them. Builds image_bench and runs it under
+# Wine on both sets. Usage: bench/run-bench.sh [--rounds N]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+work=$root/build/bench-photos
+mkdir -p "$work"
+
+if [ ! -d "$work/mate" ]; then
+  (cd "$work" && rm -f mate-backgrounds_*.deb && apt-get download mate-backgrounds >/dev/null 2>&1) || {
+    echo "run-bench: 'apt-get download mate-backgrounds' failed (try 'apt-get update' first)" >&2
+    exit 1
+  }
+  dpkg -x "$work"/mate-backgrounds_*.deb "$work/extract"
+  mkdir -p "$work/mate"
+  find "$work/extract" -name '*.jpg' -exec cp {} "$work/mate/" \;
+  rm -rf "$work/extract"
+fi
+
+if [ ! -d "$work/12mp" ]; then
+  mkdir -p "$work/12mp.tmp"
+  for photo in "$work"/mate/*.jpg; do
+    convert "$photo" -resize '4000x3000^' -gravity center -extent 4000x3000 \
+      -sampling-factor 2x2,1x1,1x1 -quality 90 "$work/12mp.tmp/$(basename "$photo")"
+  done
+  mv "$work/12mp.tmp" "$work/12mp"
+fi
+
+LUMAVEX_SKIP_HOST=1 "$root/scripts/build.sh" --target image_bench >/dev/null
+bench=$root/build/mingw/bench/image_bench.exe
+run() { "$root/scripts/wine-run.sh" --prefix "$root/build/mingw/wineprefix" "$bench" "$@"; }
+
+# Wine sees the Unix root as drive Z:.
+winpaths() { for f in "$@"; do echo "Z:${f//\//\\}"; done; }
+echo "== mate-backgrounds photos"
+mapfile -t mate < <(winpaths "$work"/mate/*.jpg)
+run "$@" "${mate[@]}"
+echo
+echo "== 12-megapixel photos (4000 x 3000, 4:2:0, quality 90)"
+mapfile -t twelve < <(winpaths "$work"/12mp/*.jpg)
+run "$@" "${twelve[@]}"

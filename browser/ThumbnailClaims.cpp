@@ -1,0 +1,46 @@
+#include "browser/ThumbnailClaims.h"
+
+#include <windows.h>
+
+#include <utility>
+
+namespace {
+
+// Upper case in the system code page, so that letters beyond ASCII fold as file names do.
+std::string ClaimKey(const std::string& thumbPath) {
+  std::string key = thumbPath;
+  if (!key.empty()) CharUpperBuffA(key.data(), static_cast<DWORD>(key.size()));
+  return key;
+}
+
+}  // namespace
+
+bool ThumbnailClaims::TryClaim(const std::string& thumbPath) {
+  std::string key = ClaimKey(thumbPath);
+  CSingleLock lock(mutex_);
+  return keys_.insert(std::move(key)).second;
+}
+
+void ThumbnailClaims::Release(const std::string& thumbPath) {
+  const std::string key = ClaimKey(thumbPath);
+  CSingleLock lock(mutex_);
+  keys_.erase(key);
+}
+
+bool ThumbnailClaims::IsClaimed(const std::string& thumbPath) {
+  const std::string key = ClaimKey(thumbPath);
+  CSingleLock lock(mutex_);
+  return keys_.count(key) != 0;
+}
+
+size_t ThumbnailClaims::Count() {
+  CSingleLock lock(mutex_);
+  return keys_.size();
+}
+
+ThumbnailClaim::ThumbnailClaim(ThumbnailClaims& claims, std::string thumbPath)
+    : claims_(claims), thumbPath_(std::move(thumbPath)), held_(claims.TryClaim(thumbPath_)) {}
+
+ThumbnailClaim::~ThumbnailClaim() {
+  if (held_) claims_.Release(thumbPath_);
+}

@@ -1,0 +1,102 @@
+#include "browser/ThumbnailWorker.h"
+
+#include <process.h>
+
+#include <cstring>
+#include <memory>
+
+#include "browser/FileNames.h"
+#include "browser/ListMessages.h"
+#include "browser/ThumbnailClaims.h"
+#include "browser/ThumbnailFiles.h"
+
+namespace {
+
+// Hidden, system, directory and temporary entries get no thumbnail.
+constexpr DWORD kSkippedAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                     FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_TEMPORARY;
+
+// The block handed to the thread, which owns it.
+struct WorkerStart {
+  char folder[MAX_PATH] = {};
+  HWND view = nullptr;
+  ThumbnailClaims* claims = nullptr;
+  std::string appFolder;
+  HANDLE finished = nullptr;  // our own duplicate
+
+  WorkerStart() = default;
+  WorkerStart(const WorkerStart&) = delete;
+  WorkerStart& operator=(const WorkerStart&) = delete;
+  ~WorkerStart() {
+    if (finished) CloseHandle(finished);
+  }
+};
+
+unsigned __stdcall ThumbnailWorker(void* parameter) {
+  std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(parameter));
+  try {
+    MakeFolderThumbnails(start->folder, start->view, *start->claims, start->appFolder);
+  } catch (...) {
+    // Out of memory: the files made so far stay; the next listing tries again.
+  }
+  if (start->finished) SetEvent(start->finished);
+  return 0;
+}
+
+// True when this call made the file.
+bool MakeMissingThumbnail(const std::string& imagePath, const std::string& thumbPath, ThumbnailClaims& claims) {
+  if (PathExists(thumbPath)) return false;
+  ThumbnailClaim claim(claims, thumbPath);
+  // Looked for again under the claim: another thread may have finished it in the meantime.
+  return claim && !PathExists(thumbPath) && MakeThumbnailFile(imagePath, thumbPath);
+}
+
+}  // namespace
+
+bool StartThumbnailWorker(const std::string& folder, HWND view, ThumbnailClaims& claims,
+                          const std::string& appFolder, HANDLE finished) {
+  // A cut path could name another folder.
+  if (folder.size() >= MAX_PATH) return false;
+  auto start = std::make_unique<WorkerStart>();
+  std::memcpy(start->folder, folder.c_str(), folder.size() + 1);
+  start->view = view;
+  start->claims = &claims;
+  start->appFolder = appFolder;
+  if (finished && !DuplicateHandle(GetCurrentProcess(), finished, GetCurrentProcess(), &start->finished, 0,
+                                   FALSE, DUPLICATE_SAME_ACCESS)) {
+    return false;
+  }
+  // Created suspended so that it never runs above idle priority.
+  HANDLE thread = reinterpret_cast<HANDLE>(
+      _beginthreadex(nullptr, 0, ThumbnailWorker, start.get(), CREATE_SUSPENDED, nullptr));
+  if (!thread) return false;
+  start.release();
+  SetThreadPriority(thread, THREAD_PRIORITY_IDLE);
+  ResumeThread(thread);
+  CloseHandle(thread);
+  return true;
+}
+
+int MakeFolderThumbnails(const std::string& folder, HWND view, ThumbnailClaims& claims,
+                         const std::string& appFolder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(PathJoin(folder, "*.jpg").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  int made = 0;
+  do {
+    if (found.dwFileAttributes & kSkippedAttributes) continue;
+    const std::string imagePath = PathJoin(folder, found.cFileName);
+    if (MakeMissingThumbnail(imagePath, ThumbnailPathFor(imagePath, appFolder), claims)) ++made;
+  } while (FindNextFileA(search, &found));
+  const bool searchedToTheEnd = GetLastError() == ERROR_NO_MORE_FILES;
+  FindClose(search);
+  // Only files really made count: a copy that failed would otherwise make every listing start
+  // a worker that fails again and asks for yet another listing.
+  if (searchedToTheEnd && made > 0) PostMessageA(view, kWmListFolder, 0, 0);
+  return made;
+}
+
+bool EnsureThumbnail(const std::string& imagePath, const std::string& thumbPath, ThumbnailClaims& claims) {
+  MakeMissingThumbnail(imagePath, thumbPath, claims);
+  return !claims.IsClaimed(thumbPath);
+}

@@ -1,0 +1,17 @@
+// Ids of the framework's standard commands, strings and child windows; plain defines so that
+// resource scripts can use them too.
+#pragma once
+
+#define ID_FILE_NEW 57600
+#define ID_APP_EXIT 57665
+#define ID_NEXT_PANE 57680
+#define ID_PREV_PANE 57681
+#define ID_VIEW_TOOLBAR 59392
+#define ID_VIEW_STATUS_BAR 59393
+
+#define AFX_IDS_APP_TITLE 57344
+#define AFX_IDS_IDLEMESSAGE 57345
+
+#define AFX_IDW_TOOLBAR 0xE800
+#define AFX_IDW_STATUS_BAR 0xE801
+#define AFX_IDW_PANE_FIRST 0xE900

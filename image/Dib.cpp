@@ -1,0 +1,76 @@
+#include "image/Dib.h"
+
+#include "framework/File.h"
+#include "image/JpegFile.h"
+
+const CRuntimeClass CDib::kClass{"CDib", &CObject::kClass};
+
+void CDib::Free() {
+  bits.reset();
+  if (info) {
+    GlobalUnlock(info);
+    GlobalFree(info);
+    info = nullptr;
+  }
+  if (palette) {
+    DeleteObject(palette);
+    palette = nullptr;
+  }
+}
+
+uint64_t CDib::Read(CFile& file) {
+  Free();
+  const uint64_t length = file.GetLength();
+  file.Close();
+  bits = ReadJpegRgb(file.GetFilePath().c_str(), width, height);
+  return length;
+}
+
+void CDib::PrepareForDisplay() {
+  SwapRedBlue(bits.get(), width, height);
+  FlipRowsVertically(bits.get(), size_t{width} * 3, height);
+}
+
+void DrawPicture(HDC dc, const uint8_t* dibBits, uint32_t width, uint32_t height, HPALETTE palette,
+                 const RECT& destination) {
+  uint32_t rowLength = 0;
+  PixelBlock aligned = AlignRowsToDword(dibBits, width, height, rowLength);
+  if (!aligned) return;
+  BITMAPINFO bmi{};
+  bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bmi.bmiHeader.biWidth = static_cast<LONG>(width);
+  bmi.bmiHeader.biHeight = static_cast<LONG>(height);
+  bmi.bmiHeader.biPlanes = 1;
+  bmi.bmiHeader.biBitCount = 24;
+  bmi.bmiHeader.biCompression = BI_RGB;
+
+  HPALETTE previous = palette ? SelectPalette(dc, palette, TRUE) : nullptr;
+  SetStretchBltMode(dc, COLORONCOLOR);
+  const int destWidth = destination.right - destination.left;
+  const int destHeight = destination.bottom - destination.top;
+  if (destWidth == static_cast<int>(width) && destHeight == static_cast<int>(height)) {
+    SetDIBitsToDevice(dc, destination.left, destination.top, width, height, 0, 0, 0, height,
+                      aligned.get(), &bmi, DIB_RGB_COLORS);
+  } else {
+    StretchDIBits(dc, destination.left, destination.top, destWidth, destHeight, 0, 0,
+                  static_cast<int>(width), static_cast<int>(height), aligned.get(), &bmi, DIB_RGB_COLORS,
+                  SRCCOPY);
+  }
+  if (previous) SelectPalette(dc, previous, TRUE);
+}
+
+void DrawPicture(HDC dc, const CDib& picture, const RECT& destination) {
+  DrawPicture(dc, picture.bits.get(), picture.width, picture.height, picture.palette, destination);
+}
+
+RECT CentredRect(const RECT& client, PictureSize size) {
+  const int x = client.left + (client.right - size.width) / 2;
+  const int y = client.top + (client.bottom - size.height) / 2;
+  return {x, y, x + size.width, y + size.height};
+}
+
+RECT PrintPageRect(HDC printerDc, uint32_t width, uint32_t height) {
+  const PictureSize page = PrintPageSize(width, height, GetDeviceCaps(printerDc, HORZRES),
+                                         GetDeviceCaps(printerDc, LOGPIXELSX), GetDeviceCaps(printerDc, LOGPIXELSY));
+  return {0, 0, page.width, page.height};
+}

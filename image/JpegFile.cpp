@@ -1,0 +1,254 @@
+#include "image/JpegFile.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+
+#include "image/ImagePlatform.h"
+#include "image/ImageSettings.h"
+#include "image/Reduce.h"
+
+extern "C" {
+#include <jpeglib.h>
+}
+
+// The library reports fatal errors by calling error_exit, which must not return. It jumps back to
+// the wrapper, which then releases the codec object and the file. Each call has its own error
+// manager and jump buffer, so calls on different threads do not meet. The functions that arm the
+// jump hold no objects with destructors: everything they own lives in the caller's job object.
+
+namespace {
+
+struct JpegErrorManager {
+  jpeg_error_mgr pub;
+  std::jmp_buf jump;
+  // While the header is read a warning is held back: a header cut short warns of the early end
+  // and then fails, and a file that cannot be decoded shows nothing.
+  bool holdWarning;
+  bool warningHeld;
+  char heldWarning[JMSG_LENGTH_MAX];
+};
+
+void ExitByJump(j_common_ptr codec) {
+  char message[JMSG_LENGTH_MAX];
+  (*codec->err->format_message)(codec, message);  // formatted as the library expects, not shown
+  std::longjmp(reinterpret_cast<JpegErrorManager*>(codec->err)->jump, 1);
+}
+
+// At trace level 0 the library passes only the first warning of a codec object to this hook.
+void ShowWarning(j_common_ptr codec) {
+  JpegErrorManager* errors = reinterpret_cast<JpegErrorManager*>(codec->err);
+  char message[JMSG_LENGTH_MAX];
+  (*codec->err->format_message)(codec, message);
+  if (errors->holdWarning) {
+    std::memcpy(errors->heldWarning, message, sizeof message);
+    errors->warningHeld = true;
+    return;
+  }
+  image_platform::ShowMessage(message, "JPEG Error");
+}
+
+void ReleaseHeldWarning(JpegErrorManager& errors) {
+  errors.holdWarning = false;
+  if (errors.warningHeld) image_platform::ShowMessage(errors.heldWarning, "JPEG Error");
+  errors.warningHeld = false;
+}
+
+jpeg_error_mgr* InstallErrorManager(JpegErrorManager& errors) {
+  errors.holdWarning = false;
+  errors.warningHeld = false;
+  jpeg_std_error(&errors.pub);
+  errors.pub.error_exit = ExitByJump;
+  errors.pub.output_message = ShowWarning;
+  return &errors.pub;
+}
+
+uint8_t Scale(unsigned a, unsigned b) { return static_cast<uint8_t>((a * b + 127) / 255); }
+
+struct DecodeJob {
+  JpegErrorManager errors;
+  jpeg_decompress_struct codec{};
+  std::FILE* file = nullptr;
+  PixelBlock pixels;
+};
+
+// Rows of 3 components are decoded straight into the picture; 1 (gray) and 4 (CMYK) components
+// go through a library row and are converted.
+bool RunDecode(DecodeJob& job) {
+  jpeg_decompress_struct& codec = job.codec;
+  codec.err = InstallErrorManager(job.errors);
+  if (setjmp(job.errors.jump)) return false;
+  jpeg_create_decompress(&codec);
+  jpeg_stdio_src(&codec, job.file);
+  job.errors.holdWarning = true;
+  jpeg_read_header(&codec, TRUE);
+  ReleaseHeldWarning(job.errors);
+  jpeg_start_decompress(&codec);
+  const int components = codec.output_components;
+  if (components != 1 && components != 3 && components != 4) return false;
+  const uint64_t bytes = PackedPictureBytes(codec.output_width, codec.output_height);
+  if (bytes > kMaxPixelBytes) return false;
+  job.pixels = AllocatePixels(bytes);
+  if (!job.pixels) return false;
+
+  const size_t stride = size_t{codec.output_width} * 3;
+  if (components == 3) {
+    constexpr int kRowsPerCall = 8;
+    JSAMPROW rows[kRowsPerCall];
+    while (codec.output_scanline < codec.output_height) {
+      const JDIMENSION first = codec.output_scanline;
+      const int count = static_cast<int>(std::min<JDIMENSION>(kRowsPerCall, codec.output_height - first));
+      for (int i = 0; i < count; ++i) rows[i] = job.pixels.get() + (first + i) * stride;
+      jpeg_read_scanlines(&codec, rows, static_cast<JDIMENSION>(count));
+    }
+  } else {
+    JSAMPARRAY row = (*codec.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&codec), JPOOL_IMAGE,
+                                                codec.output_width * components, 1);
+    // Adobe's CMYK files store inverted samples (0 = full ink); their APP14 marker tells.
+    const bool inverted = codec.saw_Adobe_marker;
+    while (codec.output_scanline < codec.output_height) {
+      jpeg_read_scanlines(&codec, row, 1);
+      uint8_t* out = job.pixels.get() + (codec.output_scanline - 1) * stride;
+      const JSAMPLE* in = row[0];
+      for (JDIMENSION x = 0; x < codec.output_width; ++x, out += 3) {
+        if (components == 1) {
+          out[0] = out[1] = out[2] = in[x];
+          continue;
+        }
+        const JSAMPLE* cmyk = in + 4 * x;
+        const unsigned k = inverted ? cmyk[3] : 255u - cmyk[3];
+        for (int c = 0; c < 3; ++c) out[c] = Scale(inverted ? cmyk[c] : 255u - cmyk[c], k);
+      }
+    }
+  }
+  jpeg_finish_decompress(&codec);
+  return true;
+}
+
+struct EncodeJob {
+  JpegErrorManager errors;
+  jpeg_compress_struct codec{};
+  std::FILE* file = nullptr;
+  const char* path = nullptr;
+  uint32_t width = 0;   // of the encoded picture
+  uint32_t height = 0;
+  int quality = 75;
+  const uint8_t* rgb = nullptr;
+  // Called after the compressor has started, before the rows are read; false abandons the file.
+  const std::function<bool()>* beforeRows = nullptr;
+  bool showOpenFailure = false;
+};
+
+bool RunEncode(EncodeJob& job) {
+  jpeg_compress_struct& codec = job.codec;
+  codec.err = InstallErrorManager(job.errors);
+  if (setjmp(job.errors.jump)) return false;
+  jpeg_create_compress(&codec);
+  job.file = std::fopen(job.path, "wb");
+  if (!job.file) {
+    if (job.showOpenFailure) {
+      const std::string text = std::string("JpegFile :\nCan't open ") + job.path + "\n";
+      image_platform::ShowMessage(text.c_str(), nullptr);
+    }
+    return false;
+  }
+  jpeg_stdio_dest(&codec, job.file);
+  codec.image_width = job.width;
+  codec.image_height = job.height;
+  codec.input_components = 3;
+  codec.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&codec);
+  jpeg_set_quality(&codec, job.quality, TRUE);
+  jpeg_start_compress(&codec, TRUE);
+  if (job.beforeRows && !(*job.beforeRows)()) {
+    jpeg_abort_compress(&codec);
+    return false;
+  }
+  const size_t stride = size_t{job.width} * 3;
+  while (codec.next_scanline < codec.image_height) {
+    JSAMPROW row = const_cast<JSAMPLE*>(job.rgb + codec.next_scanline * stride);
+    jpeg_write_scanlines(&codec, &row, 1);
+  }
+  jpeg_finish_compress(&codec);
+  return true;
+}
+
+// Runs an encode and releases the file and the compressor whatever happened.
+bool Encode(EncodeJob& job) {
+  bool written = RunEncode(job);
+  if (job.file && std::fclose(job.file) != 0) written = false;
+  jpeg_destroy_compress(&job.codec);
+  return written;
+}
+
+std::string WithJpgExtension(std::string path) {
+  const size_t slash = path.find_last_of("\\/");
+  const size_t dot = path.find('.', slash == std::string::npos ? 0 : slash + 1);
+  if (dot != std::string::npos) path.erase(dot);
+  return path + ".jpg";
+}
+
+}  // namespace
+
+PixelBlock ReadJpegRgb(const char* path, uint32_t& width, uint32_t& height) {
+  width = height = 0;
+  DecodeJob job;
+  job.file = path ? std::fopen(path, "rb") : nullptr;
+  if (!job.file) return nullptr;
+  const bool decoded = RunDecode(job);
+  const uint32_t w = job.codec.output_width, h = job.codec.output_height;
+  jpeg_destroy_decompress(&job.codec);
+  std::fclose(job.file);
+  if (!decoded) return nullptr;
+  width = w;
+  height = h;
+  return std::move(job.pixels);
+}
+
+bool WriteJpegRgb(const char* path, const uint8_t* rgb, uint32_t width, uint32_t height, int quality) {
+  if (!path || !rgb || width == 0 || height == 0) return false;
+  EncodeJob job;
+  job.path = path;
+  job.rgb = rgb;
+  job.width = width;
+  job.height = height;
+  job.quality = quality;
+  job.showOpenFailure = true;
+  return Encode(job);
+}
+
+bool WriteJpegThumbnail(const char* thumbPath, uint8_t* rgb, uint32_t width, uint32_t height, int quality) {
+  if (!thumbPath || !rgb || width == 0 || height == 0) return false;
+  // Read the box once: the thumbnail size command may change it while a worker encodes.
+  const int boxWidth = g_thumbnailWidth.load(), boxHeight = g_thumbnailHeight.load();
+  if (boxWidth <= 0 || width <= static_cast<uint32_t>(boxWidth) || height <= static_cast<uint32_t>(std::max(boxHeight, 0))) {
+    image_platform::CopyFileIfAbsent(ThumbnailSourcePath(thumbPath).c_str(), thumbPath);
+    return true;
+  }
+  const uint32_t target = static_cast<uint32_t>(boxWidth);
+  const std::function<bool()> reduce = [&] { return ReduceToWidth(rgb, width, height, target); };
+  EncodeJob job;
+  job.path = thumbPath;
+  job.rgb = rgb;
+  job.width = target;
+  job.height = ReducedHeight(target, width, height);
+  job.quality = quality;
+  job.beforeRows = &reduce;
+  return Encode(job);
+}
+
+std::string ThumbnailSourcePath(const std::string& thumbPath) {
+  const size_t marker = thumbPath.find("DRVE_");
+  if (marker != std::string::npos && marker + 5 < thumbPath.size()) {
+    const char letter = thumbPath[marker + 5];
+    // The drive's part follows the marker, the letter and one separator. Rooted, so that the
+    // drive's current directory does not matter.
+    if (image_platform::IsRemovableOrCdRom(letter)) {
+      const std::string rest = marker + 7 <= thumbPath.size() ? thumbPath.substr(marker + 7) : std::string();
+      return WithJpgExtension(std::string(1, letter) + ":\\" + rest);
+    }
+  }
+  return WithJpgExtension(thumbPath);
+}

@@ -1,0 +1,31 @@
+#pragma once
+// All JPEG reading and writing of the program, on the IJG (v6b) library interface. The calls keep
+// no state between them and may run on several threads at once. No <windows.h>: the platform's
+// message box and drive types come through image/ImagePlatform.h.
+#include <cstdint>
+#include <string>
+
+#include "image/PixelBuffer.h"
+
+// Decodes a whole file into a new RGB buffer (top row first, R, G, B). Grayscale files give
+// R = G = B; CMYK and YCCK files (Adobe's inverted CMYK included) are converted to RGB. Null for a
+// file that cannot be opened or decoded; width and height are 0 unless a buffer is returned. A
+// library warning (such as a premature end of file) shows its text once per decode in a box
+// captioned "JPEG Error", and decoding goes on.
+PixelBlock ReadJpegRgb(const char* path, uint32_t& width, uint32_t& height);
+
+// Encodes an RGB buffer as a baseline JPEG of the given quality (0-100). True when the file was
+// written completely. A file that cannot be opened shows "JpegFile :\nCan't open <path>\n".
+bool WriteJpegRgb(const char* path, const uint8_t* rgb, uint32_t width, uint32_t height, int quality);
+
+// Writes the thumbnail file of a decoded picture. A picture larger than the thumbnail box in both
+// directions is reduced in place to the box width (its pixels are spoiled for the caller) and
+// encoded; a smaller one is not encoded: its own JPEG file, named after the thumbnail path, is
+// copied to the thumbnail path unless that exists. True when a thumbnail was written or a copy was
+// attempted. Shows nothing.
+bool WriteJpegThumbnail(const char* thumbPath, uint8_t* rgb, uint32_t width, uint32_t height, int quality);
+
+// The picture file a thumbnail file stands for: the thumbnail's name up to its first "." with
+// ".jpg", in the same folder, or, for a thumbnail under the program's "DRVE_<letter>" folder of a
+// removable or CD-ROM drive, in the matching folder of that drive.
+std::string ThumbnailSourcePath(const std::string& thumbPath);

@@ -1,0 +1,30 @@
+#pragma once
+// Shrinking a 24-bit picture in place by area averaging (box filter), for thumbnails and the
+// wallpaper. No <windows.h>: also built with the host compiler.
+#include <cstdint>
+#include <vector>
+
+// Weights of one source pixel along an axis. w1 > 0: the pixel straddles a target boundary and
+// gives w1 to the next target pixel; w1 == -1: the target pixel ends with this source pixel.
+struct BoxWeight {
+  float w0 = 0;
+  float w1 = 0;
+};
+
+// Maps n source pixels onto m target pixels (m <= n): n pairs of weights, m completions.
+std::vector<BoxWeight> BuildBoxWeights(uint32_t n, uint32_t m);
+
+// Height of a width x height picture reduced to `target` columns: trunc(target / w x h) with w
+// and h taken as single-precision floats and the arithmetic in double. Callers that read the
+// reduced block must use this to know its row count.
+uint32_t ReducedHeight(uint32_t target, uint32_t width, uint32_t height);
+
+// Reduces an RGB or DIB-order block of width x height to target x ReducedHeight(...) pixels; the
+// start of the block then holds the reduced picture, packed, in the same row and byte order.
+// False, with the block unchanged, for a missing block, a zero target or reduced height, or a
+// target that would enlarge the picture.
+bool ReduceToWidth(uint8_t* block, uint32_t width, uint32_t height, uint32_t target);
+
+// The two instances: the target is the thumbnail box width or the wallpaper width.
+bool ReduceToThumbnailWidth(uint8_t* block, uint32_t width, uint32_t height);
+bool ReduceToWallpaperWidth(uint8_t* block, uint32_t width, uint32_t height);

@@ -1,0 +1,216 @@
+#include "image/JpegFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "image/ImageSettings.h"
+#include "image/Reduce.h"
+#include "tests/image/BoxLog.h"
+#include "tests/image/JpegFixtures.h"
+#include "tests/image/ScratchFiles.h"
+
+#ifndef _WIN32
+#include "image/ImagePlatformHost.h"
+#endif
+
+namespace {
+
+// A smooth picture that survives JPEG compression closely.
+std::vector<uint8_t> Gradient(uint32_t width, uint32_t height) {
+  std::vector<uint8_t> rgb(size_t{width} * height * 3);
+  for (uint32_t y = 0; y < height; ++y)
+    for (uint32_t x = 0; x < width; ++x) {
+      uint8_t* p = &rgb[(size_t{y} * width + x) * 3];
+      p[0] = static_cast<uint8_t>(x * 255 / width);
+      p[1] = static_cast<uint8_t>(y * 255 / height);
+      p[2] = 128;
+    }
+  return rgb;
+}
+
+int MaxDifference(const uint8_t* a, const uint8_t* b, size_t count) {
+  int worst = 0;
+  for (size_t i = 0; i < count; ++i) worst = std::max(worst, std::abs(a[i] - b[i]));
+  return worst;
+}
+
+class JpegFileTest : public testing::Test {
+ protected:
+  void SetUp() override { savedBox_ = g_thumbnailWidth; }
+  void TearDown() override { SetThumbnailBox(savedBox_); }
+
+  ScratchDir dir_;
+  BoxLog boxes_;
+  int savedBox_ = 96;
+};
+
+TEST_F(JpegFileTest, WrittenPictureReadsBackWithItsSizeAndColours) {
+  const std::vector<uint8_t> picture = Gradient(64, 48);
+  const std::string path = dir_ / "round.jpg";
+  ASSERT_TRUE(WriteJpegRgb(path.c_str(), picture.data(), 64, 48, 75));
+  uint32_t w = 0, h = 0;
+  PixelBlock rgb = ReadJpegRgb(path.c_str(), w, h);
+  ASSERT_TRUE(rgb);
+  EXPECT_EQ(w, 64u);
+  EXPECT_EQ(h, 48u);
+  EXPECT_LE(MaxDifference(rgb.get(), picture.data(), picture.size()), 12);
+  EXPECT_EQ(LuminanceDcQuantizer(path), 8);  // the standard table at quality 75
+  EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(JpegFileTest, GrayscaleFilesGiveEqualRedGreenAndBlue) {
+  const std::string path = dir_ / "gray.jpg";
+  ASSERT_TRUE(WriteJpegOfKind(path, JpegKind::Gray, 40, 8));
+  uint32_t w = 0, h = 0;
+  PixelBlock rgb = ReadJpegRgb(path.c_str(), w, h);
+  ASSERT_TRUE(rgb);
+  ASSERT_EQ(w, 40u);
+  ASSERT_EQ(h, 8u);
+  for (size_t i = 0; i < size_t{w} * h; ++i) {
+    EXPECT_EQ(rgb[3 * i], rgb[3 * i + 1]) << i;
+    EXPECT_EQ(rgb[3 * i], rgb[3 * i + 2]) << i;
+  }
+  EXPECT_LE(rgb[0], 4);
+  EXPECT_GE(rgb[3 * 39], 251);
+}
+
+TEST_F(JpegFileTest, CmykAndYcckFilesDecodeToTheirRgbColour) {
+  // Ink C=0, M=127, Y=191, K=55 is RGB (255 - C)(255 - K) / 255 ... = (200, 100, 50).
+  const uint8_t ink[4] = {0, 127, 191, 55};
+  const uint8_t inverted[4] = {255, 128, 64, 200};
+  const struct {
+    JpegKind kind;
+    const uint8_t* samples;
+    const char* name;
+  } cases[] = {{JpegKind::Cmyk, ink, "plain CMYK"},
+               {JpegKind::AdobeCmyk, inverted, "Adobe CMYK"},
+               {JpegKind::AdobeYcck, inverted, "Adobe YCCK"}};
+  for (const auto& c : cases) {
+    const std::string path = dir_ / "ink.jpg";
+    ASSERT_TRUE(WriteJpegOfKind(path, c.kind, 16, 16, c.samples));
+    uint32_t w = 0, h = 0;
+    PixelBlock rgb = ReadJpegRgb(path.c_str(), w, h);
+    ASSERT_TRUE(rgb) << c.name;
+    ASSERT_EQ(w * h, 256u);
+    const uint8_t expected[3] = {200, 100, 50};
+    for (size_t i = 0; i < 256; ++i)
+      for (int k = 0; k < 3; ++k) ASSERT_NEAR(rgb[3 * i + k], expected[k], 3) << c.name << " pixel " << i;
+  }
+}
+
+TEST_F(JpegFileTest, TruncatedFileShowsOneBoxAndGivesTheFullPicture) {
+  std::vector<uint8_t> picture = Gradient(640, 480);
+  for (size_t i = 0; i < picture.size(); i += 7) picture[i] = static_cast<uint8_t>(i * 13);  // detail
+  const std::string whole = dir_ / "whole.jpg", cut = dir_ / "cut.jpg";
+  ASSERT_TRUE(WriteJpegRgb(whole.c_str(), picture.data(), 640, 480, 75));
+  const std::string bytes = ReadBytes(whole);
+  ASSERT_TRUE(WriteBytes(cut, bytes.substr(0, bytes.size() / 2)));
+  uint32_t w = 0, h = 0;
+  PixelBlock rgb = ReadJpegRgb(cut.c_str(), w, h);
+  ASSERT_TRUE(rgb);
+  EXPECT_EQ(w, 640u);
+  EXPECT_EQ(h, 480u);
+  const std::vector<ShownBox> shown = boxes_.Boxes();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].caption, "JPEG Error");
+  EXPECT_NE(shown[0].text.find("Premature end of JPEG file"), std::string::npos) << shown[0].text;
+}
+
+TEST_F(JpegFileTest, UnreadableFilesGiveNothingAndShowNothing) {
+  const std::string text = dir_ / "notes.jpg";
+  ASSERT_TRUE(WriteBytes(text, "This is not a picture at all, just some words in a file."));
+  ASSERT_TRUE(WriteBytes(dir_ / "empty.jpg", ""));
+  for (const std::string& path : {text, dir_ / "empty.jpg", dir_ / "missing.jpg"}) {
+    uint32_t w = 5, h = 5;
+    EXPECT_FALSE(ReadJpegRgb(path.c_str(), w, h)) << path;
+    EXPECT_EQ(w, 0u);
+    EXPECT_EQ(h, 0u);
+  }
+  // A header cut off before the picture starts is fatal too.
+  const std::vector<uint8_t> picture = Gradient(32, 32);
+  ASSERT_TRUE(WriteJpegRgb((dir_ / "full.jpg").c_str(), picture.data(), 32, 32, 75));
+  ASSERT_TRUE(WriteBytes(dir_ / "stub.jpg", ReadBytes(dir_ / "full.jpg").substr(0, 100)));
+  uint32_t w = 5, h = 5;
+  EXPECT_FALSE(ReadJpegRgb((dir_ / "stub.jpg").c_str(), w, h));
+  EXPECT_EQ(w, 0u);
+  EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(JpegFileTest, WriterRefusesEmptyPicturesAndReportsFoldersThatDoNotExist) {
+  const std::vector<uint8_t> picture = Gradient(8, 8);
+  EXPECT_FALSE(WriteJpegRgb((dir_ / "a.jpg").c_str(), nullptr, 8, 8, 75));
+  EXPECT_FALSE(WriteJpegRgb((dir_ / "a.jpg").c_str(), picture.data(), 0, 8, 75));
+  EXPECT_FALSE(WriteJpegRgb((dir_ / "a.jpg").c_str(), picture.data(), 8, 0, 75));
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "a.jpg"));
+  EXPECT_TRUE(boxes_.Boxes().empty());
+
+  const std::string path = dir_ / "no such folder/b.jpg";
+  EXPECT_FALSE(WriteJpegRgb(path.c_str(), picture.data(), 8, 8, 75));
+  const std::vector<ShownBox> shown = boxes_.Boxes();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, "JpegFile :\nCan't open " + path + "\n");
+}
+
+TEST_F(JpegFileTest, ThumbnailOfALargerPictureIsTheReducedPictureEncoded) {
+  SetThumbnailBox(96);
+  std::vector<uint8_t> picture = Gradient(640, 480);
+  std::vector<uint8_t> reduced = picture;
+  ASSERT_TRUE(ReduceToWidth(reduced.data(), 640, 480, 96));
+  const std::string thumb = dir_ / "a.cpg";
+  EXPECT_TRUE(WriteJpegThumbnail(thumb.c_str(), picture.data(), 640, 480, 75));
+  uint32_t w = 0, h = 0;
+  PixelBlock rgb = ReadJpegRgb(thumb.c_str(), w, h);
+  ASSERT_TRUE(rgb);
+  EXPECT_EQ(w, 96u);
+  EXPECT_EQ(h, 72u);
+  EXPECT_LE(MaxDifference(rgb.get(), reduced.data(), 96 * 72 * 3), 12);
+  EXPECT_EQ(LuminanceDcQuantizer(thumb), 8);
+  EXPECT_TRUE(boxes_.Boxes().empty());
+
+  // A folder that does not exist: false, and still no box.
+  std::vector<uint8_t> again = Gradient(640, 480);
+  EXPECT_FALSE(WriteJpegThumbnail((dir_ / "gone/a.cpg").c_str(), again.data(), 640, 480, 75));
+  EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(JpegFileTest, ThumbnailOfAPictureWithinTheBoxIsACopyThatNeverOverwrites) {
+  SetThumbnailBox(96);
+  std::vector<uint8_t> picture = Gradient(96, 96);
+  const std::string source = dir_ / "a.jpg", thumb = dir_ / "a.cpg";
+  ASSERT_TRUE(WriteJpegRgb(source.c_str(), picture.data(), 96, 96, 75));
+  EXPECT_TRUE(WriteJpegThumbnail(thumb.c_str(), picture.data(), 96, 96, 75));
+  EXPECT_EQ(ReadBytes(thumb), ReadBytes(source));
+
+  ASSERT_TRUE(WriteBytes(thumb, "older thumbnail"));
+  EXPECT_TRUE(WriteJpegThumbnail(thumb.c_str(), picture.data(), 96, 96, 75));
+  EXPECT_EQ(ReadBytes(thumb), "older thumbnail");
+
+  // 200 x 50 is lower than the box: copied too. Its source is missing: true all the same.
+  std::vector<uint8_t> wide = Gradient(200, 50);
+  EXPECT_TRUE(WriteJpegThumbnail((dir_ / "b.cpg").c_str(), wide.data(), 200, 50, 75));
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "b.cpg"));
+  EXPECT_FALSE(WriteJpegThumbnail((dir_ / "c.cpg").c_str(), nullptr, 200, 50, 75));
+}
+
+TEST(ThumbnailSourcePath, NamesThePictureBesideTheThumbnail) {
+  EXPECT_EQ(ThumbnailSourcePath("C:\\My.Pictures\\a.cpg"), "C:\\My.Pictures\\a.jpg");
+  EXPECT_EQ(ThumbnailSourcePath("C:\\x\\holiday.2001.cpg"), "C:\\x\\holiday.jpg");
+  EXPECT_EQ(ThumbnailSourcePath("C:\\x\\noext"), "C:\\x\\noext.jpg");
+  // A DRVE_ folder of a fixed drive (or of no drive at all) is an ordinary folder.
+  EXPECT_EQ(ThumbnailSourcePath("C:\\Tools\\DRVE_C\\Photos\\a.cpg"), "C:\\Tools\\DRVE_C\\Photos\\a.jpg");
+}
+
+#ifndef _WIN32
+// The Windows build checks this against a real CD-ROM drive of the Wine prefix.
+TEST(ThumbnailSourcePath, ThumbnailsOfRemovableDrivesMapBackToTheDrive) {
+  image_platform::SetHostRemovableDrive('E', true);
+  EXPECT_EQ(ThumbnailSourcePath("D:\\Tools\\DRVE_E\\Photos\\2001\\a.cpg"), "E:\\Photos\\2001\\a.jpg");
+  EXPECT_EQ(ThumbnailSourcePath("D:\\Tools\\DRVE_E\\a.cpg"), "E:\\a.jpg");
+  image_platform::SetHostRemovableDrive('E', false);
+  EXPECT_EQ(ThumbnailSourcePath("D:\\Tools\\DRVE_E\\a.cpg"), "D:\\Tools\\DRVE_E\\a.jpg");
+}
+#endif
+
+}  // namespace
