@@ -5,31 +5,33 @@
 # Without an X display the program runs on a private Xvfb.
 set -euo pipefail
 
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s '-screen 0 1280x1024x24' "$0" "$@"
+fi
+
 if [ "${1:-}" = "--prefix" ]; then prefix=$2; shift 2; else prefix=${WINEPREFIX:?}; fi
 export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer prompts in a fresh prefix.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
 
-here=$(cd "$(dirname "$0")" && pwd)
-
-with_display() {
-  if [ -n "${DISPLAY:-}" ]; then "$@"; else xvfb-run -a -s '-screen 0 1280x1024x24' "$@"; fi
-}
-
+mkdir -p "$(dirname "$prefix")"
+exec 9>"$prefix.lock"
+flock 9
 if [ ! -f "$prefix/.lumavex-ready" ]; then
-  mkdir -p "$(dirname "$prefix")"
-  exec 9>"$prefix.lock"
-  flock 9
-  if [ ! -f "$prefix/.lumavex-ready" ]; then
-    with_display bash -c 'wineboot -i >/dev/null 2>&1; wineserver -w'
-    with_display bash -c "
-      wine reg add 'HKCU\\Software\\Wine\\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-      wine reg add 'HKCU\\Software\\Wine\\Explorer\\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
-      wineserver -w"
-    touch "$prefix/.lumavex-ready"
-  fi
-  flock -u 9
+  wineboot -i >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
+  wineserver -w
+  touch "$prefix/.lumavex-ready"
 fi
+# The prefix's desktop lives on the X server it was started on: a prefix still running on
+# another display is ended first.
+if [ "$(cat "$prefix/.lumavex-display" 2>/dev/null)" != "$DISPLAY" ]; then
+  wineserver -k 2>/dev/null || true
+  echo "$DISPLAY" > "$prefix/.lumavex-display"
+fi
+flock -u 9
+exec 9>&-
 
 [ "${1:-}" = "--init-only" ] && exit 0
-with_display wine "$@"
+exec wine "$@"

@@ -95,6 +95,7 @@ const CRuntimeClass CViewerFrame::kClass{"CViewerFrame", &CFrameWnd::kClass};
 const MessageMap CViewerFrame::kMessageMap{&CFrameWnd::kMessageMap, {
     OnMessage(WM_KEYDOWN, &CViewerFrame::OnKeyDown),
     OnMessage(WM_CLOSE, &CViewerFrame::OnClose),
+    OnMessage(WM_GETMINMAXINFO, &CViewerFrame::OnGetMinMaxInfo),
 }};
 
 bool CViewerFrame::Create(const std::string& path) {
@@ -157,6 +158,15 @@ LRESULT CViewerFrame::OnKeyDown(WPARAM wParam, LPARAM) {
     default: break;
   }
   return Default();
+}
+
+LRESULT CViewerFrame::OnGetMinMaxInfo(WPARAM wParam, LPARAM lParam) {
+  LRESULT result = Default();
+  // The window of an empty picture is only its frames and caption: allow that small a window.
+  auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+  info->ptMinTrackSize.x = 3 * GetSystemMetrics(SM_CXFRAME);
+  info->ptMinTrackSize.y = 3 * GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION);
+  return result;
 }
 
 void CViewerFrame::OnClose() {

@@ -54,6 +54,7 @@ class CViewerFrame : public CFrameWnd {
 
  protected:
   LRESULT OnKeyDown(WPARAM, LPARAM);
+  LRESULT OnGetMinMaxInfo(WPARAM, LPARAM);
   void OnClose();
 
  private:

@@ -6,6 +6,7 @@
 #include "framework/ControlBars.h"
 #include "navigation/DriveView.h"
 #include "tests/app/AppFixture.h"
+#include "tests/support/TempDir.h"
 #include "viewer/MyScrollView.h"
 
 namespace {
@@ -249,6 +250,25 @@ TEST_F(MainFrame, RefreshAndRegeneratePostAListingToTheListView) {
     EXPECT_TRUE(PeekMessageA(&msg, list, 0x0401, 0x0401, PM_REMOVE)) << id;
     EXPECT_EQ(msg.lParam, 0);
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainFrame, CloseAllWindowsClosesEveryViewerWindow) {
+  ASSERT_TRUE(app_.InitInstance());
+  TempDir dir;
+  std::string path = dir / "a.jpg";
+  WriteTestFile(path, "not decodable, still opens");
+  std::vector<HWND> windows;
+  for (int i = 0; i < 3; ++i) windows.push_back(OpenViewer(path)->m_hWnd);
+  EXPECT_TRUE(Enabled(Frame(), ID_VIEW_CLOSE_ALL));
+  Command(ID_VIEW_CLOSE_ALL);
+  PumpMessages();
+  for (HWND hwnd : windows) EXPECT_FALSE(IsWindow(hwnd));
+  EXPECT_TRUE(app_.m_viewers.windows.empty());
+  EXPECT_FALSE(Enabled(Frame(), ID_VIEW_CLOSE_ALL));
 }
 
 }  // namespace
