@@ -4,7 +4,7 @@
 #include <list>
 #include <string>
 
-#include "framework/Sync.h"
+#include "browser/BrowserState.h"
 #include "framework/WinApp.h"
 #include "viewer/ViewerList.h"
 
@@ -36,11 +36,11 @@ class CImageBrowserApp : public CWinApp {
   std::string StartFolder() const;
   CMainFrame* MainFrame() const;
 
-  std::string m_thumbnailInProgress;
-  CMutex m_thumbnailMutex;
+  // Thumbnail files being made right now, shared with the list view and the workers.
+  ThumbnailClaims& m_thumbnailClaims = Browser().thumbnailClaims;
   // The viewer list and the auto-advance pause flag; the viewer windows reach them too.
   ViewerState& m_viewers = Viewers();
-  std::string m_appFolder;
+  std::string& m_appFolder = Browser().appFolder;
 
  private:
   void OnAppAbout();

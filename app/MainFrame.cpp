@@ -40,6 +40,10 @@ const MessageMap CMainFrame::kMessageMap{&CFrameWnd::kMessageMap, {
     OnCommand(ID_VIEW_REGENERATE, &CMainFrame::OnRegenerate),
     OnCommand(ID_VIEW_CLOSE_ALL, &CMainFrame::OnCloseAllWindows),
     OnUpdateCommand(ID_VIEW_CLOSE_ALL, &CMainFrame::OnUpdateCloseAllWindows),
+    OnCommandRange(ID_VIEW_AUTO_ADVANCE, ID_VIEW_AUTO_ADVANCE, &CMainFrame::OnAutoAdvanceCommand),
+    OnCommandRange(ID_AUTO_ADVANCE_STOP, ID_AUTO_ADVANCE_START, &CMainFrame::OnAutoAdvanceCommand),
+    OnUpdateCommand(ID_VIEW_AUTO_ADVANCE, &CMainFrame::OnUpdateAutoAdvanceCommand),
+    OnUpdateCommandRange(ID_AUTO_ADVANCE_STOP, ID_AUTO_ADVANCE_START, &CMainFrame::OnUpdateAutoAdvanceCommand),
 }};
 
 int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
@@ -126,3 +130,13 @@ void CMainFrame::OnCloseAllWindows() {
 }
 
 void CMainFrame::OnUpdateCloseAllWindows(CCmdUI& ui) { ui.Enable(!Viewers().windows.empty()); }
+
+// Automatic stepping belongs to the list view whichever pane is active.
+void CMainFrame::OnAutoAdvanceCommand(UINT id) {
+  if (CMyListView* list = ListView()) list->OnCmdMsg(id, 0, nullptr);
+}
+
+void CMainFrame::OnUpdateAutoAdvanceCommand(CCmdUI& ui) {
+  CMyListView* list = ListView();
+  if (!list || !list->OnCmdMsg(ui.id, 0, &ui)) ui.Enable(false);
+}

@@ -46,6 +46,8 @@ class CMainFrame : public CFrameWnd, public CTwain {
   void OnRefresh();
   void OnRegenerate();
   void OnCloseAllWindows();
+  void OnAutoAdvanceCommand(UINT id);
+  void OnUpdateAutoAdvanceCommand(CCmdUI& ui);
   void OnUpdateCloseAllWindows(CCmdUI& ui);
 
  private:

@@ -2,14 +2,24 @@
 
 #include <algorithm>
 
+#include "app/Resource.h"
+#include "browser/BrowserState.h"
 #include "browser/FileNames.h"
 #include "browser/ListMessages.h"
+#include "browser/ThumbnailFiles.h"
+#include "browser/ThumbnailWorker.h"
+#include "framework/File.h"
+#include "framework/FrameWnd.h"
+#include "framework/Splitter.h"
 #include "framework/WinApp.h"
+#include "image/Dib.h"
 #include "image/ImageSettings.h"
+#include "viewer/MyScrollView.h"
 
 namespace {
 
-constexpr UINT kSmallPictureBitmap = 134;
+constexpr UINT kListContextMenu = IDR_CONTEXT_LIST;
+constexpr UINT kSmallPictureBitmap = IDB_SMALL_PICTURE;
 constexpr DWORD kSkippedByReadiness = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY |
                                       FILE_ATTRIBUTE_TEMPORARY;
 
@@ -61,11 +71,39 @@ bool FolderHasReadableJpeg(const std::string& folder) {
   return readable && ended;
 }
 
+PicturePlacement ThumbnailPlacement(int boxWidth, int boxHeight, uint32_t pictureWidth, uint32_t pictureHeight) {
+  PicturePlacement place{0, 0, boxWidth, boxHeight};
+  if (pictureWidth == 0 || pictureHeight == 0) return place;
+  double r = static_cast<double>(boxWidth) / pictureWidth;
+  double u = static_cast<double>(boxHeight) / pictureHeight;
+  if (u < r) {
+    place.width = static_cast<int>(boxWidth * u / static_cast<float>(r));
+  } else if (u > r) {
+    place.height = static_cast<int>(boxHeight * r / u);
+  }
+  place.y = (boxHeight - place.height) / 2;
+  return place;
+}
+
 const CRuntimeClass CMyListView::kClass{"CMyListView", &CListView::kClass, &CreateObjectOf<CMyListView>};
 const MessageMap CMyListView::kMessageMap{&CListView::kMessageMap, {
     OnMessage(kWmListFolder, &CMyListView::OnListFolder),
     OnReflectedNotify(LVN_GETDISPINFOA, &CMyListView::OnGetDispInfo),
+    OnReflectedNotify(NM_CLICK, &CMyListView::OnClick),
+    OnReflectedNotify(NM_DBLCLK, &CMyListView::OnDoubleClick),
+    OnReflectedNotify(LVN_KEYDOWN, &CMyListView::OnKeyDown),
+    OnMessage(WM_CONTEXTMENU, &CMyListView::OnContextMenu),
+    OnWmTimer(&CMyListView::OnTimer),
     OnMessage(WM_DESTROY, &CMyListView::OnDestroy),
+    OnCommand(ID_FILE_OPEN, &CMyListView::OnOpen),
+    OnUpdateCommand(ID_FILE_OPEN, &CMyListView::OnUpdateOpen),
+    OnCommand(ID_EDIT_SELECT_ALL, &CMyListView::OnSelectAll),
+    OnCommand(ID_VIEW_AUTO_ADVANCE, &CMyListView::OnAutoAdvance),
+    OnUpdateCommand(ID_VIEW_AUTO_ADVANCE, &CMyListView::OnUpdateAutoAdvance),
+    OnCommand(ID_AUTO_ADVANCE_START, &CMyListView::OnAutoAdvance),
+    OnUpdateCommand(ID_AUTO_ADVANCE_START, &CMyListView::OnUpdateStartAutoAdvance),
+    OnCommand(ID_AUTO_ADVANCE_STOP, &CMyListView::OnStopAutoAdvance),
+    OnUpdateCommand(ID_AUTO_ADVANCE_STOP, &CMyListView::OnUpdateStopAutoAdvance),
 }};
 
 DWORD CMyListView::ControlStyle() const { return LVS_ICON | LVS_OWNERDATA | LVS_AUTOARRANGE | LVS_SHOWSELALWAYS; }
@@ -99,6 +137,7 @@ void CMyListView::OnInitialUpdate() {
 }
 
 void CMyListView::OnDestroy() {
+  StopAutoAdvance();
   // The control does not own image lists that were set from outside.
   SendMessage(LVM_SETIMAGELIST, LVSIL_NORMAL, 0);
   SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, 0);
@@ -110,6 +149,7 @@ void CMyListView::OnDestroy() {
 
 LRESULT CMyListView::OnListFolder(WPARAM, LPARAM lParam) {
   if (lParam) currentFolder_ = reinterpret_cast<const char*>(lParam);
+  PrepareThumbnailFolder(currentFolder_, Browser().appFolder);
   SendMessage(LVM_SETITEMCOUNT, 0, LVSICF_NOINVALIDATEALL);
   {
     CWaitCursor wait;
@@ -119,9 +159,10 @@ LRESULT CMyListView::OnListFolder(WPARAM, LPARAM lParam) {
     CWinApp* app = AfxGetApp();
     scanner_.Sort(app ? app->GetProfileInt("Settings", "SortBy", 0) : 0);
   }
+  StartThumbnailWorker(currentFolder_, m_hWnd, Browser().thumbnailClaims, Browser().appFolder);
   int count = static_cast<int>(scanner_.Count());
   SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOINVALIDATEALL);
-  if (thumbnails_) ImageList_SetImageCount(thumbnails_, static_cast<UINT>(count));
+  AddPendingPicture(count);
   loaded_.assign(static_cast<size_t>(count), 0);
   annotations_.clear();
   currentItem_ = -1;
@@ -144,7 +185,202 @@ void CMyListView::OnGetDispInfo(NMHDR* header, LRESULT* result) {
       default: break;
     }
   }
-  if (item.mask & LVIF_IMAGE) item.iImage = item.iItem;
+  if (item.mask & LVIF_IMAGE) item.iImage = PictureOf(item.iItem);
+}
+
+namespace {
+
+// A 24-bit bottom-up DIB section of the thumbnail box, selected into a memory DC.
+class BoxCanvas {
+ public:
+  BoxCanvas(int width, int height) : width_(width), height_(height), dc_(CreateCompatibleDC(nullptr)) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap_) old_ = SelectObject(dc_, bitmap_);
+  }
+  ~BoxCanvas() {
+    if (bitmap_) SelectObject(dc_, old_);
+    DeleteDC(dc_);
+    if (bitmap_) DeleteObject(bitmap_);
+  }
+  BoxCanvas(const BoxCanvas&) = delete;
+  BoxCanvas& operator=(const BoxCanvas&) = delete;
+
+  bool Valid() const { return bitmap_ != nullptr; }
+  HDC Dc() const { return dc_; }
+  // Deselects the bitmap and puts it into slot `index` of the image list.
+  void ReplaceImage(HIMAGELIST list, int index) {
+    SelectObject(dc_, old_);
+    ImageList_Replace(list, index, bitmap_, nullptr);
+    old_ = SelectObject(dc_, bitmap_);
+  }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+
+ private:
+  int width_;
+  int height_;
+  HDC dc_;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+};
+
+}  // namespace
+
+void CMyListView::AddPendingPicture(int count) {
+  if (!thumbnails_) return;
+  ImageList_SetImageCount(thumbnails_, static_cast<UINT>(count + 1));
+  // A pale empty frame: the picture comes as soon as its thumbnail file is made.
+  BoxCanvas canvas(g_thumbnailWidth, g_thumbnailHeight);
+  if (!canvas.Valid()) return;
+  RECT box{0, 0, canvas.Width(), canvas.Height()};
+  HBRUSH fill = CreateSolidBrush(RGB(240, 240, 240));
+  HBRUSH edge = CreateSolidBrush(RGB(200, 200, 200));
+  FillRect(canvas.Dc(), &box, fill);
+  InflateRect(&box, -2, -2);
+  FrameRect(canvas.Dc(), &box, edge);
+  DeleteObject(fill);
+  DeleteObject(edge);
+  canvas.ReplaceImage(thumbnails_, count);
+}
+
+int CMyListView::PictureOf(int index) {
+  if ((GetWindowLongA(m_hWnd, GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT) return 0;
+  size_t slot = static_cast<size_t>(index);
+  if (slot < loaded_.size() && loaded_[slot]) return index;
+  const int pending = static_cast<int>(loaded_.size());
+  std::string imagePath = ItemPath(index);
+  std::string thumbPath = ThumbnailPathFor(imagePath, Browser().appFolder);
+  if (!EnsureThumbnail(imagePath, thumbPath, Browser().thumbnailClaims)) return pending;
+  CFile file;
+  if (!file.Open(thumbPath.c_str(), CFile::modeRead | CFile::shareDenyWrite)) return pending;
+  CDib picture;
+  picture.Read(file);
+  picture.PrepareForDisplay();
+
+  BoxCanvas canvas(g_thumbnailWidth, g_thumbnailHeight);
+  if (!canvas.Valid()) return pending;
+  PatBlt(canvas.Dc(), 0, 0, canvas.Width(), canvas.Height(), WHITENESS);
+  PicturePlacement place = ThumbnailPlacement(canvas.Width(), canvas.Height(), picture.width, picture.height);
+  RECT target{place.x, place.y, place.x + place.width, place.y + place.height};
+  if (picture.bits) DrawPicture(canvas.Dc(), picture, target);
+  canvas.ReplaceImage(thumbnails_, index);
+  if (slot < loaded_.size()) loaded_[slot] = 1;
+  return index;
+}
+
+void CMyListView::ShowInPreview() {
+  CWnd* parent = FromHandle(GetParent(m_hWnd));
+  if (!parent || !parent->IsKindOf(&CSplitterWnd::kClass)) return;
+  CWnd* pane = static_cast<CSplitterWnd*>(parent)->GetPane(0, 2);
+  if (pane && pane->IsKindOf(&CMyScrollView::kClass))
+    static_cast<CMyScrollView*>(pane)->SetImage(ItemPath(currentItem_));
+}
+
+void CMyListView::OpenSelected() {
+  int index = -1;
+  while ((index = static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(index), LVNI_SELECTED))) >= 0)
+    OpenViewer(ItemPath(index));
+}
+
+namespace {
+void SetItemState(HWND list, int index, UINT state, UINT mask) {
+  LVITEMA item{};
+  item.stateMask = mask;
+  item.state = state;
+  SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+}  // namespace
+
+void CMyListView::StepTo(int index) {
+  // Item -1 stands for every item.
+  SetItemState(m_hWnd, currentItem_, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  currentItem_ = index;
+  SetItemState(m_hWnd, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
+  ShowInPreview();
+}
+
+void CMyListView::OnClick(NMHDR*, LRESULT* result) {
+  *result = 0;
+  LVHITTESTINFO hit{};
+  DWORD pos = GetMessagePos();
+  hit.pt = {static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
+  ScreenToClient(m_hWnd, &hit.pt);
+  int index = static_cast<int>(SendMessage(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  if (index >= 0 && index != currentItem_) currentItem_ = index;
+  if (currentItem_ != -1) ShowInPreview();
+}
+
+void CMyListView::OnDoubleClick(NMHDR*, LRESULT* result) {
+  *result = 0;
+  OpenSelected();
+}
+
+void CMyListView::OnKeyDown(NMHDR* header, LRESULT* result) {
+  *result = 1;
+  WORD key = reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey;
+  int count = ItemCount();
+  if (count == 0) return;
+  if (key == VK_LEFT || key == VK_UP) {
+    if (currentItem_ > 0) StepTo(currentItem_ - 1);
+  } else if (key == VK_RIGHT || key == VK_DOWN) {
+    if (currentItem_ < count - 1) StepTo(currentItem_ + 1);
+  }
+}
+
+LRESULT CMyListView::OnContextMenu(WPARAM, LPARAM lParam) {
+  HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kListContextMenu));
+  if (!menu) return 0;
+  CFrameWnd* frame = GetParentFrame();
+  TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, static_cast<short>(LOWORD(lParam)),
+                 static_cast<short>(HIWORD(lParam)), 0, frame ? frame->m_hWnd : GetParent(m_hWnd), nullptr);
+  DestroyMenu(menu);
+  return 0;
+}
+
+void CMyListView::OnOpen() { OpenSelected(); }
+
+void CMyListView::OnUpdateOpen(CCmdUI& ui) { ui.Enable(SelectedCount() > 0); }
+
+void CMyListView::OnSelectAll() { SetItemState(m_hWnd, -1, LVIS_SELECTED, LVIS_SELECTED); }
+
+void CMyListView::StopAutoAdvance() {
+  if (!autoAdvance_) return;
+  KillTimer(m_hWnd, timerId_);
+  autoAdvance_ = 0;
+}
+
+void CMyListView::OnAutoAdvance() {
+  timerId_ = kAutoAdvanceTimer;
+  if (autoAdvance_) {
+    StopAutoAdvance();
+    return;
+  }
+  SetTimer(m_hWnd, timerId_, kAutoAdvancePeriod, nullptr);
+  autoAdvance_ = 1;
+  if (ItemCount() == currentItem_ + 1) currentItem_ = -1;  // start again from the first item
+}
+
+void CMyListView::OnStopAutoAdvance() { StopAutoAdvance(); }
+
+void CMyListView::OnUpdateAutoAdvance(CCmdUI& ui) { ui.SetCheck(autoAdvance_ ? 1 : 0); }
+void CMyListView::OnUpdateStartAutoAdvance(CCmdUI& ui) { ui.Enable(!autoAdvance_); }
+void CMyListView::OnUpdateStopAutoAdvance(CCmdUI& ui) { ui.Enable(autoAdvance_ != 0); }
+
+void CMyListView::OnTimer(UINT_PTR id) {
+  if (id != timerId_) return;
+  int count = ItemCount();
+  if (count == 0) return;
+  if (currentItem_ < count - 1) StepTo(currentItem_ + 1);
+  if (currentItem_ == count - 1) StopAutoAdvance();
 }
 
 void CMyListView::ClearLoadedFlags() { std::fill(loaded_.begin(), loaded_.end(), 0); }
@@ -156,7 +392,10 @@ void CMyListView::SortFiles(int order) {
   if (CWinApp* app = AfxGetApp()) app->WriteProfileInt("Settings", "SortBy", order);
 }
 
-void CMyListView::PurgeThumbnails() { CreateThumbnailList(); }
+void CMyListView::PurgeThumbnails() {
+  if (!currentFolder_.empty()) PurgeThumbnailFiles(currentFolder_, Browser().appFolder);
+  CreateThumbnailList();
+}
 
 void CMyListView::ToggleDisplayMode() {
   LONG style = GetWindowLongA(m_hWnd, GWL_STYLE);

@@ -1,6 +1,7 @@
 #pragma once
 // The middle pane: the current folder's JPEG files as thumbnails (icon mode) or as a four-column
-// detail list (report mode). A virtual list: item i shows record i of the folder scan.
+// detail list (report mode). A virtual list: item i shows record i of the folder scan, and its
+// picture is image i of the thumbnail image list, made from the item's thumbnail file on demand.
 #include <map>
 #include <string>
 #include <vector>
@@ -15,11 +16,24 @@ std::string ModifiedColumnText(int32_t unixSeconds);
 // opens for reading, with the search ending normally.
 bool FolderHasReadableJpeg(const std::string& folder);
 
+// Where a thumbnail picture of sw x sh goes in a box of w x h: at the left edge, centred
+// vertically, scaled to fill the box in one direction.
+struct PicturePlacement {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+};
+PicturePlacement ThumbnailPlacement(int boxWidth, int boxHeight, uint32_t pictureWidth, uint32_t pictureHeight);
+
 class CMyListView : public CListView {
  public:
   LUMAVEX_RUNTIME_CLASS
   static const MessageMap kMessageMap;
   const MessageMap& GetMessageMap() const override { return kMessageMap; }
+
+  static constexpr UINT_PTR kAutoAdvanceTimer = 1;
+  static constexpr UINT kAutoAdvancePeriod = 5000;
 
   DWORD ControlStyle() const override;
   void OnInitialUpdate() override;
@@ -31,10 +45,17 @@ class CMyListView : public CListView {
   void PurgeThumbnails();
   // Switches icon mode to report mode and every other mode to icon mode.
   void ToggleDisplayMode();
+  // Shows the current item's file in the preview pane.
+  void ShowInPreview();
+  // Opens one viewer window per selected item, in item order.
+  void OpenSelected();
+  // Makes `index` the current item, selected and focused alone, scrolled into view and previewed.
+  void StepTo(int index);
 
   const std::string& CurrentFolder() const { return currentFolder_; }
   const std::vector<FileRecord>& Records() const { return scanner_.Records(); }
   int CurrentItem() const { return currentItem_; }
+  void SetCurrentItem(int index) { currentItem_ = index; }
   int ItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
   int SelectedCount() const { return static_cast<int>(SendMessage(LVM_GETSELECTEDCOUNT)); }
   // Index of the focused item, or -1.
@@ -43,15 +64,35 @@ class CMyListView : public CListView {
   std::string ItemPath(int index) const;
   const std::vector<int>& LoadedFlags() const { return loaded_; }
   HIMAGELIST Thumbnails() const { return thumbnails_; }
+  bool AutoAdvanceRunning() const { return autoAdvance_ != 0; }
 
  protected:
   LRESULT OnListFolder(WPARAM, LPARAM);
   void OnGetDispInfo(NMHDR* header, LRESULT* result);
+  void OnClick(NMHDR* header, LRESULT* result);
+  void OnDoubleClick(NMHDR* header, LRESULT* result);
+  void OnKeyDown(NMHDR* header, LRESULT* result);
+  LRESULT OnContextMenu(WPARAM, LPARAM);
+  void OnTimer(UINT_PTR id);
   void OnDestroy();
+  void OnOpen();
+  void OnUpdateOpen(CCmdUI& ui);
+  void OnSelectAll();
+  void OnAutoAdvance();
+  void OnUpdateAutoAdvance(CCmdUI& ui);
+  void OnStopAutoAdvance();
+  void OnUpdateStopAutoAdvance(CCmdUI& ui);
+  void OnUpdateStartAutoAdvance(CCmdUI& ui);
 
  private:
   void ClearLoadedFlags();
   void CreateThumbnailList();
+  // Image index of item `index`'s picture, making it from the thumbnail file when needed; -1 for
+  // no picture this time.
+  int PictureOf(int index);
+  void StopAutoAdvance();
+  // Puts the picture shown while an item's thumbnail is being made after the items' images.
+  void AddPendingPicture(int count);
 
   std::string currentFolder_;
   CFolderScan scanner_;
@@ -61,4 +102,5 @@ class CMyListView : public CListView {
   HIMAGELIST thumbnails_ = nullptr;
   HIMAGELIST smallImages_ = nullptr;
   int autoAdvance_ = 0;
+  UINT_PTR timerId_ = kAutoAdvanceTimer;
 };

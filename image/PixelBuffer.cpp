@@ -21,51 +21,67 @@ struct alignas(16) BlockHeader {
   size_t capacity;
 };
 
+void FreeBlock(uint8_t* data) { std::free(reinterpret_cast<BlockHeader*>(data) - 1); }
+
 // Releasing a large block and allocating the next one makes the system return the pages and
-// fault them in again (about a quarter of a photo's decode time). A couple of recently freed
-// large blocks are kept for the next request of a similar size instead.
+// fault them in again (about a quarter of a photo's decode time). A few recently freed large
+// blocks are kept, within a total, for the next request that fits one of them.
 class Recycler {
  public:
   static constexpr size_t kMinBytes = size_t{1} << 20;
-  static constexpr size_t kMaxBytes = size_t{128} << 20;
+  static constexpr size_t kMaxTotalBytes = size_t{128} << 20;
 
   uint8_t* Take(size_t bytes) {
     std::lock_guard<std::mutex> hold(lock_);
     int best = -1;
     for (int i = 0; i < kSlots; ++i) {
-      size_t capacity = slots_[i].capacity;
-      // Waste at most half the request, so a small picture does not pin a huge block.
-      if (slots_[i].data && capacity >= bytes && capacity - bytes <= bytes / 2 &&
+      const size_t capacity = slots_[i].capacity;
+      // At most about twice the request, so a small picture does not pin a huge block.
+      if (slots_[i].data && capacity >= bytes && capacity - bytes <= bytes + kMinBytes &&
           (best < 0 || capacity < slots_[best].capacity))
         best = i;
     }
     if (best < 0) return nullptr;
     uint8_t* data = slots_[best].data;
+    total_ -= slots_[best].capacity;
     slots_[best] = {};
     LUMAVEX_UNPOISON(data, bytes);
     return data;
   }
 
-  // True when the block was kept.
+  // True when the block was kept; the oldest kept blocks make room for it.
   bool Keep(uint8_t* data, size_t capacity) {
-    if (capacity < kMinBytes || capacity > kMaxBytes) return false;
-    std::lock_guard<std::mutex> hold(lock_);
-    int slot = 0;
-    for (int i = 0; i < kSlots; ++i) {
-      if (!slots_[i].data) {
-        slot = i;
-        break;
+    if (capacity < kMinBytes || capacity > kMaxTotalBytes) return false;
+    uint8_t* evicted[kSlots] = {};
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      for (int n = 0;; ++n) {
+        int free = -1, oldest = -1;
+        for (int i = 0; i < kSlots; ++i) {
+          if (!slots_[i].data)
+            free = i;
+          else if (oldest < 0 || slots_[i].age < slots_[oldest].age)
+            oldest = i;
+        }
+        if (free >= 0 && total_ + capacity <= kMaxTotalBytes) {
+          LUMAVEX_POISON(data, capacity);
+          slots_[free] = {data, capacity, ++clock_};
+          total_ += capacity;
+          break;
+        }
+        // At most kSlots rounds: with every slot empty the block fits.
+        evicted[n] = slots_[oldest].data;
+        total_ -= slots_[oldest].capacity;
+        slots_[oldest] = {};
       }
-      if (slots_[i].age < slots_[slot].age) slot = i;
     }
-    if (slots_[slot].data) std::free(reinterpret_cast<BlockHeader*>(slots_[slot].data) - 1);
-    LUMAVEX_POISON(data, capacity);
-    slots_[slot] = {data, capacity, ++clock_};
+    for (uint8_t* block : evicted)
+      if (block) FreeBlock(block);
     return true;
   }
 
  private:
-  static constexpr int kSlots = 2;
+  static constexpr int kSlots = 4;
   struct Slot {
     uint8_t* data = nullptr;
     size_t capacity = 0;
@@ -73,6 +89,7 @@ class Recycler {
   };
   std::mutex lock_;
   Slot slots_[kSlots];
+  size_t total_ = 0;
   unsigned long long clock_ = 0;
 };
 
@@ -86,7 +103,7 @@ Recycler& TheRecycler() {
 void PixelBlockDeleter::operator()(uint8_t* block) const noexcept {
   if (!block) return;
   BlockHeader* header = reinterpret_cast<BlockHeader*>(block) - 1;
-  if (!TheRecycler().Keep(block, header->capacity)) std::free(header);
+  if (!TheRecycler().Keep(block, header->capacity)) FreeBlock(block);
 }
 
 PixelBlock AllocatePixels(uint64_t bytes) {

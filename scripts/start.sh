@@ -5,6 +5,13 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 LUMAVEX_SKIP_HOST=1 "$root/scripts/build.sh" --target Lumavex
 exe=$root/build/mingw/app/Lumavex.exe
+# A first run starts in the program's folder: give it some real photographs to show.
+if [ ! -f "$root/build/mingw/app/.sample-photos" ]; then
+  if "$root/scripts/fetch-photos.sh" "$root/build/sample-photos"; then
+    find "$root/build/sample-photos" -name '*.jpg' ! -name '*_*' -exec cp {} "$root/build/mingw/app/" \;
+  fi
+  touch "$root/build/mingw/app/.sample-photos"
+fi
 run=("$root/scripts/wine-run.sh" --prefix "$root/build/wine-app" "$exe")
 
 if [ -n "${DISPLAY:-}" ]; then

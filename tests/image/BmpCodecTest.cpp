@@ -248,6 +248,13 @@ TEST_F(BmpCodecTest, ImpossibleSizesFailBeforeAllocating) {
   ReadFails(file.Bytes(), "Picture too large: 2147483647 x 2147483648");
 }
 
+#if defined(_WIN32) && !defined(_WIN64)
+TEST_F(BmpCodecTest, APictureA32BitProcessCannotAllocateFailsCleanly) {
+  BmpFile file(30000, 23000);  // 2.07 GB: within the limit, but no 32-bit process has room
+  ReadFails(file.Bytes(), "Memory alloc Failed");
+}
+#endif
+
 TEST_F(BmpCodecTest, ShortPixelDataFailsWhenPaddingIsMissingAndIsBlackOtherwise) {
   BmpFile indexed(4, 2, 8, std::vector<uint32_t>(256));
   indexed.rows = Row({1, 1, 1, 1});

@@ -1,0 +1,6 @@
+#include "browser/BrowserState.h"
+
+BrowserState& Browser() {
+  static BrowserState state;
+  return state;
+}
