@@ -308,12 +308,10 @@ void CMyListView::StepTo(int index) {
   ShowInPreview();
 }
 
-void CMyListView::OnClick(NMHDR*, LRESULT* result) {
+void CMyListView::OnClick(NMHDR* header, LRESULT* result) {
   *result = 0;
   LVHITTESTINFO hit{};
-  DWORD pos = GetMessagePos();
-  hit.pt = {static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
-  ScreenToClient(m_hWnd, &hit.pt);
+  hit.pt = reinterpret_cast<NMITEMACTIVATE*>(header)->ptAction;
   int index = static_cast<int>(SendMessage(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
   if (index >= 0 && index != currentItem_) currentItem_ = index;
   if (currentItem_ != -1) ShowInPreview();
