@@ -26,9 +26,13 @@ if [ ! -f "$prefix/.lumavex-ready" ]; then
 fi
 # The prefix's desktop lives on the X server it was started on: a prefix still running on
 # another display is ended first.
-if [ "$(cat "$prefix/.lumavex-display" 2>/dev/null)" != "$DISPLAY" ]; then
+# (xvfb-run gives each server an authority file of its own, so a new server of the same display
+# number counts as another display.)
+server="$DISPLAY ${XAUTHORITY:-}"
+if [ "$(cat "$prefix/.lumavex-display" 2>/dev/null)" != "$server" ]; then
   wineserver -k 2>/dev/null || true
-  echo "$DISPLAY" > "$prefix/.lumavex-display"
+  wineserver -w 2>/dev/null || true
+  echo "$server" > "$prefix/.lumavex-display"
 fi
 flock -u 9
 exec 9>&-

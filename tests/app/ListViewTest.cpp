@@ -141,6 +141,24 @@ TEST_F(ListView, ItemsShowTheirFourColumns) {
   EXPECT_EQ(list_->SendMessage(LVM_GETCOLUMNWIDTH, 1), 90);
 }
 
+TEST_F(ListView, ADriveRootIsSearchedAndJoinedWithoutADoubledSeparator) {
+  // S: is a removable drive: its thumbnails go below the program's folder.
+  const std::string root = "S:\\";
+  std::string photo = root + "lvroot" + std::to_string(GetCurrentProcessId()) + ".jpg";
+  ASSERT_TRUE(WriteTestJpeg(photo, 300, 200));
+  List(root);
+  DeleteFileA(photo.c_str());
+  EXPECT_EQ(list_->CurrentFolder(), root);
+  int index = -1;
+  for (int i = 0; i < list_->ItemCount(); ++i)
+    if (list_->ItemPath(i) == photo) index = i;
+  ASSERT_GE(index, 0);
+  EXPECT_EQ(list_->Records()[static_cast<size_t>(index)].baseFolder, root);
+  DWORD attributes = GetFileAttributesA((app_.m_appFolder + "\\DRVE_S").c_str());
+  EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 TEST_F(ListView, AFolderWithoutPicturesStaysEmptyAlsoAfterASort) {
   WriteTestFile(dir_ / "a.txt", "notes");
   List(dir_.Path());
