@@ -56,7 +56,8 @@ bool FolderHasReadableJpeg(const std::string& folder) {
   if (search == INVALID_HANDLE_VALUE) return false;
   bool readable = false;
   do {
-    if (found.dwFileAttributes & kSkippedByReadiness) continue;
+    // One readable entry decides; the rest of the search must still end normally.
+    if (readable || (found.dwFileAttributes & kSkippedByReadiness)) continue;
     HANDLE file = CreateFileA(PathJoin(folder, found.cFileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) continue;

@@ -1,0 +1,98 @@
+// Listing benchmark: a folder of many small JPEG files with their thumbnail files, listed by the
+// real list view. Prints the time from the listing message to the item count being set, and the
+// time to draw the first screen of items whose thumbnail files exist.
+// Usage: listing_bench.exe FOLDER [COUNT]   (the folder is filled on the first run)
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/ImageBrowserApp.h"
+#include "app/MainFrame.h"
+#include "browser/ListMessages.h"
+#include "browser/MyListView.h"
+#include "browser/ThumbnailFiles.h"
+#include "framework/MessageBox.h"
+#include "image/JpegFile.h"
+
+namespace {
+
+double Now() {
+  LARGE_INTEGER counter;
+  LARGE_INTEGER frequency;
+  QueryPerformanceCounter(&counter);
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Fills `folder` with `count` copies of one small picture and their thumbnail files.
+bool Fill(const std::string& folder, int count, const std::string& appFolder) {
+  CreateDirectoryA(folder.c_str(), nullptr);
+  std::string first = folder + "\\img00000.jpg";
+  std::vector<uint8_t> rgb(160 * 120 * 3);
+  for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<uint8_t>(i * 13 / 7);
+  if (!WriteJpegRgb(first.c_str(), rgb.data(), 160, 120, 75)) return false;
+  for (int i = 0; i < count; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "\\img%05d.jpg", i);
+    std::string image = folder + name;
+    if (i > 0) CopyFileA(first.c_str(), image.c_str(), FALSE);
+    if (!MakeThumbnailFile(image, ThumbnailPathFor(image, appFolder))) return false;
+  }
+  return true;
+}
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: listing_bench FOLDER [COUNT]\n");
+    return 2;
+  }
+  std::string folder = argv[1];
+  int count = argc > 2 ? std::atoi(argv[2]) : 10000;
+  MessageBoxRecorder noBoxes;
+  CImageBrowserApp app;
+  if (!app.InitInstance()) return 1;
+  CMainFrame* frame = app.MainFrame();
+  CMyListView* list = frame->ListView();
+  char marker[MAX_PATH];
+  std::snprintf(marker, sizeof marker, "%s\\img%05d.cpg", folder.c_str(), count - 1);
+  if (GetFileAttributesA(marker) == INVALID_FILE_ATTRIBUTES) {
+    std::printf("making %d pictures and thumbnail files in %s ...\n", count, folder.c_str());
+    if (!Fill(folder, count, app.m_appFolder)) return 1;
+  }
+  Pump();
+
+  const int rounds = 5;
+  double listing = 1e9;
+  double firstScreen = 1e9;
+  for (int round = 0; round < rounds; ++round) {
+    double start = Now();
+    list->SendMessage(kWmListFolder, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+    double listed = Now();
+    RedrawWindow(list->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    double drawn = Now();
+    listing = std::min(listing, listed - start);
+    firstScreen = std::min(firstScreen, drawn - listed);
+    int loaded = 0;
+    for (int flag : list->LoadedFlags()) loaded += flag;
+    std::printf("round %d: %d items listed in %.1f ms; first screen (%d pictures) drawn in %.1f ms\n", round + 1,
+                list->ItemCount(), (listed - start) * 1000, loaded, (drawn - listed) * 1000);
+    Pump();
+  }
+  std::printf("best: listing %.1f ms, first screen %.1f ms\n", listing * 1000, firstScreen * 1000);
+  frame->DestroyWindow();
+  Pump();
+  return 0;
+}

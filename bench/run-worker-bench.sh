@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Thumbnail worker benchmark over real photographs: Debian's mate-backgrounds photos (fetched into
+# build/bench-photos/mate, shared with run-bench.sh), and the same photos as 200 files. Builds
+# thumbnail_worker_bench and runs it under Wine. Run it on an otherwise idle machine: the figures
+# compare one thread against two.
+# Usage: bench/run-worker-bench.sh [--rounds N]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+photos=$root/build/bench-photos
+work=$photos/worker
+mkdir -p "$photos"
+
+if [ ! -d "$photos/mate" ]; then
+  (cd "$photos" && rm -f mate-backgrounds_*.deb && apt-get download mate-backgrounds >/dev/null 2>&1) || {
+    echo "run-worker-bench: 'apt-get download mate-backgrounds' failed (try 'apt-get update' first)" >&2
+    exit 1
+  }
+  dpkg -x "$photos"/mate-backgrounds_*.deb "$photos/extract"
+  mkdir -p "$photos/mate.tmp"
+  find "$photos/extract" -name '*.jpg' -exec cp {} "$photos/mate.tmp/" \;
+  rm -rf "$photos/extract"
+  mv "$photos/mate.tmp" "$photos/mate"
+fi
+
+# Folders of their own, since the benchmark writes and purges thumbnail files beside the photos.
+if [ ! -d "$work/mate200" ]; then
+  rm -rf "$work"
+  mkdir -p "$work/mate" "$work/mate200.tmp"
+  cp -l "$photos"/mate/*.jpg "$work/mate/"
+  mapfile -t list < <(ls "$photos"/mate/*.jpg)
+  for i in $(seq 0 199); do
+    photo=${list[$((i % ${#list[@]}))]}
+    cp -l "$photo" "$work/mate200.tmp/$(printf 'photo%03d_' "$i")$(basename "$photo")"
+  done
+  mv "$work/mate200.tmp" "$work/mate200"
+fi
+
+LUMAVEX_SKIP_HOST=1 "$root/scripts/build.sh" --target thumbnail_worker_bench >/dev/null
+echo "load before the run:$(uptime | sed 's/.*load average://')"
+exec "$root/scripts/wine-run.sh" --prefix "$root/build/mingw/wineprefix-bench" \
+  "$root/build/mingw/bench/thumbnail_worker_bench.exe" "$@" "Z:${work//\//\\}\\mate" "Z:${work//\//\\}\\mate200"
