@@ -336,12 +336,7 @@ void CMyListView::OnKeyDown(NMHDR* header, LRESULT* result) {
 }
 
 LRESULT CMyListView::OnContextMenu(WPARAM, LPARAM lParam) {
-  HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kListContextMenu));
-  if (!menu) return 0;
-  CFrameWnd* frame = GetParentFrame();
-  TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, static_cast<short>(LOWORD(lParam)),
-                 static_cast<short>(HIWORD(lParam)), 0, frame ? frame->m_hWnd : GetParent(m_hWnd), nullptr);
-  DestroyMenu(menu);
+  TrackContextMenu(kListContextMenu, lParam);
   return 0;
 }
 

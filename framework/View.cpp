@@ -27,6 +27,15 @@ CFrameWnd* CView::GetParentFrame() const {
   return nullptr;
 }
 
+void CView::TrackContextMenu(UINT menuId, LPARAM screenPoint) const {
+  HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(menuId));
+  if (!menu) return;
+  CFrameWnd* frame = GetParentFrame();
+  TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, static_cast<short>(LOWORD(screenPoint)),
+                 static_cast<short>(HIWORD(screenPoint)), 0, frame ? frame->m_hWnd : GetParent(m_hWnd), nullptr);
+  DestroyMenu(menu);
+}
+
 void CView::OnDestroy() {
   if (CFrameWnd* frame = GetParentFrame(); frame && frame->GetActiveView() == this) frame->SetActiveView(nullptr, false);
   Default();

@@ -22,6 +22,9 @@ class CView : public CWnd {
   virtual void OnDraw(HDC dc) {}
   // The frame that holds the view (the nearest ancestor frame), or null.
   CFrameWnd* GetParentFrame() const;
+  // Tracks the first popup of menu resource `menuId` at a screen point, right button enabled;
+  // the chosen command goes to the parent frame and its command route.
+  void TrackContextMenu(UINT menuId, LPARAM screenPoint) const;
 
   void PostNcDestroy() override { delete this; }
 

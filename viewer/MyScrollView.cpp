@@ -70,12 +70,7 @@ LRESULT CMyScrollView::OnKeyDown(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CMyScrollView::OnContextMenu(WPARAM, LPARAM lParam) {
-  HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kPreviewContextMenu));
-  if (!menu) return 0;
-  CFrameWnd* frame = GetParentFrame();
-  TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, static_cast<short>(LOWORD(lParam)),
-                 static_cast<short>(HIWORD(lParam)), 0, frame ? frame->m_hWnd : GetParent(m_hWnd), nullptr);
-  DestroyMenu(menu);
+  TrackContextMenu(kPreviewContextMenu, lParam);
   return 0;
 }
 
