@@ -8,6 +8,7 @@
 #include "framework/Dialog.h"
 #include "framework/MessageBox.h"
 #include "image/ImageSettings.h"
+#include "navigation/ProfileMruList.h"
 
 const CRuntimeClass CImageBrowserApp::kClass{"CImageBrowserApp", &CWinApp::kClass};
 const MessageMap CImageBrowserApp::kMessageMap{&CWinApp::kMessageMap, {
@@ -36,8 +37,9 @@ void CImageBrowserApp::FindApplicationFolder(HMODULE module) {
 }
 
 std::string CImageBrowserApp::StartFolder() const {
-  std::string recent = GetProfileString(kRecentFoldersSection, "RecentFolder1", "");
-  return recent.empty() ? m_appFolder : recent;
+  CProfileMruList recent = RecentFolderList();
+  recent.ReadList();
+  return recent[0].empty() ? m_appFolder : recent[0];
 }
 
 CMainFrame* CImageBrowserApp::MainFrame() const { return static_cast<CMainFrame*>(m_pMainWnd); }

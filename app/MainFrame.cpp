@@ -85,7 +85,10 @@ CDriveView* CMainFrame::DriveView() const { return static_cast<CDriveView*>(spli
 CMyListView* CMainFrame::ListView() const { return static_cast<CMyListView*>(splitter_.GetPane(0, 1)); }
 CMyScrollView* CMainFrame::Preview() const { return static_cast<CMyScrollView*>(splitter_.GetPane(0, 2)); }
 
-void CMainFrame::ShowFolder(const std::string& path) { shownFolder_ = path; }
+void CMainFrame::ShowFolder(const std::string& path) {
+  shownFolder_ = path;
+  if (CDriveView* tree = DriveView()) tree->SelectFolderPath(path, true);
+}
 
 void CMainFrame::OnSort(UINT id) {
   if (CMyListView* list = ListView()) list->SortFiles(static_cast<int>(id - ID_SORT_NAME));
