@@ -396,6 +396,7 @@ void CMyListView::ToggleDisplayMode() {
   LONG mode = style & LVS_TYPEMASK;
   LONG next = mode == LVS_ICON ? LVS_REPORT : LVS_ICON;
   SetWindowLongA(m_hWnd, GWL_STYLE, (style & ~LVS_TYPEMASK) | next);
+  InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
 int CMyListView::FocusedItem() const {
