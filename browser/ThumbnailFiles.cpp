@@ -25,7 +25,8 @@ std::atomic<ThumbnailWriteObserver> g_writeObserver{nullptr};
 
 class WriterWatch {
  public:
-  explicit WriterWatch(const std::string& thumbPath) : observer_(g_writeObserver.load()), thumbPath_(thumbPath) {
+  explicit WriterWatch(const std::string& thumbPath)
+      : observer_(g_writeObserver.load()), thumbPath_(thumbPath) {
     if (observer_) observer_(thumbPath_, true);
   }
   ~WriterWatch() {
@@ -69,7 +70,9 @@ std::string TemporaryPathBeside(const std::string& thumbPath) {
 }
 
 // The picture reduced and encoded when it is larger than the box both ways, else a byte copy of
-// the image file itself.
+// the image file itself. Should a size command change the box between this check and the
+// encoder's own, the encoder's copy finds no picture named after the temporary file, nothing is
+// made, and the next request tries again.
 bool WriteThumbnailContent(const std::string& imagePath, const std::string& target, uint8_t* pixels,
                            uint32_t width, uint32_t height) {
   const int boxWidth = g_thumbnailWidth.load(), boxHeight = g_thumbnailHeight.load();
@@ -85,7 +88,8 @@ void DeleteMatching(const std::string& folder, const char* mask) {
   HANDLE search = FindFirstFileA(PathJoin(folder, mask).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA(PathJoin(folder, found.cFileName).c_str());
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    DeleteFileA(PathJoin(folder, found.cFileName).c_str());
   } while (FindNextFileA(search, &found));
   FindClose(search);
 }
@@ -142,6 +146,8 @@ void PurgeThumbnailFiles(const std::string& folder, const std::string& appFolder
   DeleteMatching(thumbnails, kTemporaryMask);
 }
 
-bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool PathExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 void SetThumbnailWriteObserver(ThumbnailWriteObserver observer) { g_writeObserver = observer; }

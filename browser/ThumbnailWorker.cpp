@@ -44,7 +44,8 @@ unsigned __stdcall ThumbnailWorker(void* parameter) {
 }
 
 // True when this call made the file.
-bool MakeMissingThumbnail(const std::string& imagePath, const std::string& thumbPath, ThumbnailClaims& claims) {
+bool MakeMissingThumbnail(const std::string& imagePath, const std::string& thumbPath,
+                          ThumbnailClaims& claims) {
   if (PathExists(thumbPath)) return false;
   ThumbnailClaim claim(claims, thumbPath);
   // Looked for again under the claim: another thread may have finished it in the meantime.

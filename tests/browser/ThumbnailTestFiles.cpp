@@ -31,6 +31,10 @@ PictureSize JpegSize(const std::string& path) {
   return size;
 }
 
+uint32_t AttributesOf(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) & ~static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE);
+}
+
 std::vector<std::string> FileNames(const std::string& folder, const std::string& mask) {
   std::vector<std::string> names;
   WIN32_FIND_DATAA found;

@@ -21,6 +21,9 @@ struct PictureSize {
 // The decoded size of a JPEG file; 0 x 0 when it does not decode.
 PictureSize JpegSize(const std::string& path);
 
+// A file's attributes without the archive bit, which Wine reports on every regular file.
+uint32_t AttributesOf(const std::string& path);
+
 // Names in `folder` matching `mask`, sorted, without "." and "..".
 std::vector<std::string> FileNames(const std::string& folder, const std::string& mask = "*");
 
