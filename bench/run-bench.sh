@@ -7,16 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 work=$root/build/bench-photos
 mkdir -p "$work"
 
-if [ ! -d "$work/mate" ]; then
-  (cd "$work" && rm -f mate-backgrounds_*.deb && apt-get download mate-backgrounds >/dev/null 2>&1) || {
-    echo "run-bench: 'apt-get download mate-backgrounds' failed (try 'apt-get update' first)" >&2
-    exit 1
-  }
-  dpkg -x "$work"/mate-backgrounds_*.deb "$work/extract"
-  mkdir -p "$work/mate"
-  find "$work/extract" -name '*.jpg' -exec cp {} "$work/mate/" \;
-  rm -rf "$work/extract"
-fi
+"$root/scripts/fetch-photos.sh" "$work/mate"
 
 if [ ! -d "$work/12mp" ]; then
   mkdir -p "$work/12mp.tmp"

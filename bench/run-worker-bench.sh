@@ -10,17 +10,7 @@ photos=$root/build/bench-photos
 work=$photos/worker
 mkdir -p "$photos"
 
-if [ ! -d "$photos/mate" ]; then
-  (cd "$photos" && rm -f mate-backgrounds_*.deb && apt-get download mate-backgrounds >/dev/null 2>&1) || {
-    echo "run-worker-bench: 'apt-get download mate-backgrounds' failed (try 'apt-get update' first)" >&2
-    exit 1
-  }
-  dpkg -x "$photos"/mate-backgrounds_*.deb "$photos/extract"
-  mkdir -p "$photos/mate.tmp"
-  find "$photos/extract" -name '*.jpg' -exec cp {} "$photos/mate.tmp/" \;
-  rm -rf "$photos/extract"
-  mv "$photos/mate.tmp" "$photos/mate"
-fi
+"$root/scripts/fetch-photos.sh" "$photos/mate"
 
 # Folders of their own, since the benchmark writes and purges thumbnail files beside the photos.
 if [ ! -d "$work/mate200" ]; then

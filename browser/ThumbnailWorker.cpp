@@ -1,6 +1,6 @@
 #include "browser/ThumbnailWorker.h"
 
-#include <process.h>
+#include "framework/Thread.h"
 
 #include <cstring>
 #include <memory>
@@ -67,14 +67,10 @@ bool StartThumbnailWorker(const std::string& folder, HWND view, ThumbnailClaims&
                                    FALSE, DUPLICATE_SAME_ACCESS)) {
     return false;
   }
-  // Created suspended so that it never runs above idle priority.
-  HANDLE thread = reinterpret_cast<HANDLE>(
-      _beginthreadex(nullptr, 0, ThumbnailWorker, start.get(), CREATE_SUSPENDED, nullptr));
+  HANDLE thread = AfxBeginThread(ThumbnailWorker, start.get(), THREAD_PRIORITY_IDLE);
   if (!thread) return false;
   start.release();
-  SetThreadPriority(thread, THREAD_PRIORITY_IDLE);
-  ResumeThread(thread);
-  CloseHandle(thread);
+  CloseHandle(thread);  // nothing waits for a worker
   return true;
 }
 

@@ -1,6 +1,6 @@
 #include "navigation/DriveWatcher.h"
 
-#include <process.h>
+#include "framework/Thread.h"
 
 #include <memory>
 
@@ -29,12 +29,8 @@ unsigned __stdcall DriveWatcher(void* param) {
 
 HANDLE StartDriveWatcher(int drive, HANDLE stopEvent, HWND tree) {
   auto start = std::make_unique<DriveWatchStart>(DriveWatchStart{drive, stopEvent, tree});
-  // Created suspended so that it never runs above idle priority.
-  HANDLE thread =
-      reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, DriveWatcher, start.get(), CREATE_SUSPENDED, nullptr));
+  HANDLE thread = AfxBeginThread(DriveWatcher, start.get(), THREAD_PRIORITY_IDLE);
   if (!thread) return nullptr;
   start.release();
-  SetThreadPriority(thread, THREAD_PRIORITY_IDLE);
-  ResumeThread(thread);
   return thread;
 }
