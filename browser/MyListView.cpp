@@ -111,8 +111,14 @@ DWORD CMyListView::ControlStyle() const { return LVS_ICON | LVS_OWNERDATA | LVS_
 
 void CMyListView::CreateThumbnailList() {
   if (thumbnails_) ImageList_Destroy(thumbnails_);
-  thumbnails_ = ImageList_Create(g_thumbnailWidth, g_thumbnailHeight, ILC_COLOR24, 0, 1);
+  const int width = g_thumbnailWidth;
+  const int height = g_thumbnailHeight;
+  thumbnails_ = ImageList_Create(width, height, ILC_COLOR24, 0, 1);
   SendMessage(LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(thumbnails_));
+  // The control keeps the spacing of its first image list: space the items for this box.
+  int spaceX = GetSystemMetrics(SM_CXICONSPACING) - GetSystemMetrics(SM_CXICON) + width;
+  int spaceY = GetSystemMetrics(SM_CYICONSPACING) - GetSystemMetrics(SM_CYICON) + height;
+  SendMessage(LVM_SETICONSPACING, 0, MAKELPARAM(spaceX, spaceY));
 }
 
 void CMyListView::OnInitialUpdate() {

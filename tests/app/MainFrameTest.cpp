@@ -148,6 +148,9 @@ TEST_F(MainFrame, LargestThumbnailsAreChosenAndKeptAfterARestart) {
   int height = 0;
   ImageList_GetIconSize(Frame()->ListView()->Thumbnails(), &width, &height);
   EXPECT_EQ(width, 504);  // the image list was made again at the new box
+  LRESULT spacing = Frame()->ListView()->SendMessage(LVM_GETITEMSPACING, FALSE);
+  EXPECT_GT(LOWORD(spacing), 504);  // and the items are spaced for it
+  EXPECT_GT(HIWORD(spacing), 504);
   EXPECT_TRUE(RadioMarked(Frame(), ID_THUMB_LARGEST));
 
   SetThumbnailBox(96);
