@@ -59,6 +59,7 @@ int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
   }
   toolBar_.SetBarStyle(toolBar_.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
   toolBar_.EnableDocking(CBRS_ALIGN_ANY);
+  EnableDocking(CBRS_ALIGN_ANY);
   SetMessageText(AFX_IDS_IDLEMESSAGE);
   RecalcLayout();
   return 0;

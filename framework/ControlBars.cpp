@@ -22,6 +22,27 @@ CFrameWnd* FrameOf(HWND hwnd) {
 
 }  // namespace
 
+DWORD NearestDockSide(POINT point, const RECT& client, DWORD allowed) {
+  const struct {
+    DWORD side;
+    LONG distance;
+  } sides[] = {{CBRS_ALIGN_TOP, point.y - client.top},
+               {CBRS_ALIGN_BOTTOM, client.bottom - point.y},
+               {CBRS_ALIGN_LEFT, point.x - client.left},
+               {CBRS_ALIGN_RIGHT, client.right - point.x}};
+  DWORD best = 0;
+  LONG bestDistance = 0;
+  for (const auto& s : sides) {
+    if (!(allowed & s.side)) continue;
+    LONG distance = std::abs(s.distance);
+    if (!best || distance < bestDistance) {
+      best = s.side;
+      bestDistance = distance;
+    }
+  }
+  return best;
+}
+
 std::string CommandPrompt(UINT id) {
   std::string text = ResourceString(id);
   return text.substr(0, text.find('\n'));
@@ -52,11 +73,18 @@ const CRuntimeClass CToolBar::kClass{"CToolBar", &CWnd::kClass};
 const MessageMap CToolBar::kMessageMap{&CWnd::kMessageMap, {
     OnMessage(WM_IDLEUPDATECMDUI, &CToolBar::OnIdleUpdate),
     OnReflectedNotify(TBN_HOTITEMCHANGE, &CToolBar::OnHotItemChange),
+    OnMessage(WM_LBUTTONDOWN, &CToolBar::OnLButtonDown),
+    OnMessage(WM_MOUSEMOVE, &CToolBar::OnMouseMove),
+    OnMessage(WM_LBUTTONUP, &CToolBar::OnLButtonUp),
+    OnMessage(WM_CAPTURECHANGED, &CToolBar::OnCaptureChanged),
 }};
 
 bool CToolBar::Create(CWnd* parent, DWORD style, UINT id) {
   barStyle_ = style & (CBRS_ALIGN_ANY | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
-  DWORD windowStyle = (style & (WS_CHILD | WS_VISIBLE)) | CCS_TOP | CCS_NODIVIDER | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS;
+  dockSide_ = (style & CBRS_ALIGN_ANY) ? (style & CBRS_ALIGN_ANY) : CBRS_ALIGN_TOP;
+  // The frame places the bar: the control neither sizes nor aligns itself.
+  DWORD windowStyle = (style & (WS_CHILD | WS_VISIBLE)) | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER |
+                      TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | TBSTYLE_WRAPABLE;
   if (!CreateEx(0, TOOLBARCLASSNAMEA, "", windowStyle, 0, 0, 0, 0, parent, id)) return false;
   SendMessage(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
   return true;
@@ -91,8 +119,54 @@ bool CToolBar::LoadToolBar(UINT id) {
     buttons.push_back(button);
   }
   SendMessage(TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
-  SendMessage(TB_AUTOSIZE);
+  SetDockSide(dockSide_);
   return true;
+}
+
+void CToolBar::SetDockSide(DWORD side) {
+  dockSide_ = side;
+  CWnd* parent = FromHandle(GetParent(m_hWnd));
+  if (parent && parent->IsKindOf(&CFrameWnd::kClass)) static_cast<CFrameWnd*>(parent)->RecalcLayout();
+}
+
+int CToolBar::Thickness() const {
+  // The buttons wrap to the bar's length: one column at a side, rows as needed at the top and
+  // bottom.
+  LRESULT button = SendMessage(TB_GETBUTTONSIZE);
+  if (Vertical()) return LOWORD(button) + 4;
+  int rows = std::max(1, static_cast<int>(SendMessage(TB_GETROWS)));
+  return HIWORD(button) * rows + 4;
+}
+
+LRESULT CToolBar::OnLButtonDown(WPARAM wParam, LPARAM lParam) {
+  POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  // A press between the buttons picks the bar up; one on a button is the button's.
+  if (!docking_ || SendMessage(TB_HITTEST, 0, reinterpret_cast<LPARAM>(&point)) >= 0) return Default();
+  dragging_ = true;
+  SetCapture(m_hWnd);
+  return 0;
+}
+
+LRESULT CToolBar::OnMouseMove(WPARAM, LPARAM) {
+  if (!dragging_) return Default();
+  SetCursor(LoadCursorA(nullptr, IDC_SIZEALL));
+  return 0;
+}
+
+LRESULT CToolBar::OnLButtonUp(WPARAM, LPARAM lParam) {
+  if (!dragging_) return Default();
+  dragging_ = false;
+  ReleaseCapture();
+  HWND frame = GetParent(m_hWnd);
+  POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  MapWindowPoints(m_hWnd, frame, &point, 1);
+  RECT client;
+  ::GetClientRect(frame, &client);
+  CWnd* parent = FromHandle(frame);
+  DWORD allowed = docking_;
+  if (parent && parent->IsKindOf(&CFrameWnd::kClass)) allowed &= static_cast<CFrameWnd*>(parent)->DockingSides();
+  if (DWORD side = NearestDockSide(point, client, allowed); side && side != dockSide_) SetDockSide(side);
+  return 0;
 }
 
 UINT CToolBar::ButtonId(int index) const {

@@ -12,8 +12,10 @@
 constexpr WORD kToolbarResourceType = 241;
 
 // Bar styles.
-constexpr DWORD CBRS_ALIGN_TOP = 0x1000;
-constexpr DWORD CBRS_ALIGN_BOTTOM = 0x4000;
+constexpr DWORD CBRS_ALIGN_LEFT = 0x1000;
+constexpr DWORD CBRS_ALIGN_TOP = 0x2000;
+constexpr DWORD CBRS_ALIGN_RIGHT = 0x4000;
+constexpr DWORD CBRS_ALIGN_BOTTOM = 0x8000;
 constexpr DWORD CBRS_ALIGN_ANY = 0xF000;
 constexpr DWORD CBRS_TOOLTIPS = 0x0010;
 constexpr DWORD CBRS_FLYBY = 0x0020;
@@ -27,6 +29,10 @@ struct ToolbarResource {
   std::vector<UINT> items;
 };
 bool ReadToolbarResource(HINSTANCE instance, UINT id, ToolbarResource& out);
+
+// The side of `client` nearest to `point` among the `allowed` CBRS_ALIGN_ sides; 0 when none is
+// allowed. Ties go to top, bottom, left, right in that order.
+DWORD NearestDockSide(POINT point, const RECT& client, DWORD allowed);
 
 // The text of string `id` before its line break (the status prompt) or after it (the tooltip).
 std::string CommandPrompt(UINT id);
@@ -43,7 +49,13 @@ class CToolBar : public CWnd {
   bool LoadToolBar(UINT id);
   void SetBarStyle(DWORD style) { barStyle_ = style; }
   DWORD GetBarStyle() const { return barStyle_; }
+  // The sides the bar may be docked to; the user drags it by a spot between its buttons.
   void EnableDocking(DWORD alignments) { docking_ = alignments; }
+  DWORD DockSide() const { return dockSide_; }
+  // Docks the bar to a side: buttons in one row at the top and bottom, one column at the sides.
+  void SetDockSide(DWORD side);
+  // Width (top, bottom) or height (left, right) the bar needs across its side.
+  int Thickness() const;
   int ButtonCount() const { return static_cast<int>(SendMessage(TB_BUTTONCOUNT)); }
   UINT ButtonId(int index) const;
   // Asks every button's update rule through the frame's command route.
@@ -52,10 +64,18 @@ class CToolBar : public CWnd {
  protected:
   LRESULT OnIdleUpdate(WPARAM, LPARAM);
   void OnHotItemChange(NMHDR* header, LRESULT* result);
+  LRESULT OnLButtonDown(WPARAM, LPARAM);
+  LRESULT OnMouseMove(WPARAM, LPARAM);
+  LRESULT OnLButtonUp(WPARAM, LPARAM);
+  void OnCaptureChanged() { dragging_ = false; }
 
  private:
+  bool Vertical() const { return dockSide_ == CBRS_ALIGN_LEFT || dockSide_ == CBRS_ALIGN_RIGHT; }
+
   DWORD barStyle_ = 0;
   DWORD docking_ = 0;
+  DWORD dockSide_ = CBRS_ALIGN_TOP;
+  bool dragging_ = false;
 };
 
 class CStatusBar : public CWnd {

@@ -75,17 +75,29 @@ CSplitterWnd* CFrameWnd::GetSplitter() const { return ChildOfKind<CSplitterWnd>(
 
 void CFrameWnd::RecalcLayout() {
   RECT client = GetClientRect();
-  if (CToolBar* bar = GetToolBar(); bar && IsWindowVisible(bar->m_hWnd)) {
-    bar->SendMessage(TB_AUTOSIZE);
-    RECT r;
-    GetWindowRect(bar->m_hWnd, &r);
-    client.top += r.bottom - r.top;
-  }
   if (CStatusBar* bar = GetStatusBar(); bar && IsWindowVisible(bar->m_hWnd)) {
     bar->SendMessage(WM_SIZE);
     RECT r;
     GetWindowRect(bar->m_hWnd, &r);
     client.bottom -= r.bottom - r.top;
+  }
+  if (CToolBar* bar = GetToolBar(); bar && IsWindowVisible(bar->m_hWnd)) {
+    // The toolbar takes a strip along its side; the pane gets the rest. Placed twice: its
+    // buttons wrap to the strip's length, which changes the thickness it needs.
+    RECT rest = client;
+    for (int pass = 0; pass < 2; ++pass) {
+      int thickness = bar->Thickness();
+      RECT strip = client;
+      rest = client;
+      switch (bar->DockSide()) {
+        case CBRS_ALIGN_BOTTOM: strip.top = rest.bottom = std::max(client.top, client.bottom - thickness); break;
+        case CBRS_ALIGN_LEFT: strip.right = rest.left = std::min(client.right, client.left + thickness); break;
+        case CBRS_ALIGN_RIGHT: strip.left = rest.right = std::max(client.left, client.right - thickness); break;
+        default: strip.bottom = rest.top = std::min(client.bottom, client.top + thickness); break;
+      }
+      MoveWindow(bar->m_hWnd, strip.left, strip.top, strip.right - strip.left, strip.bottom - strip.top, TRUE);
+    }
+    client = rest;
   }
   if (HWND pane = GetDlgItem(m_hWnd, AFX_IDW_PANE_FIRST))
     MoveWindow(pane, client.left, client.top, client.right - client.left,

@@ -43,6 +43,9 @@ class CFrameWnd : public CWnd {
   CStatusBar* GetStatusBar() const;
   CSplitterWnd* GetSplitter() const;
   void ShowControlBar(CWnd* bar, bool show);
+  // The sides of the frame that control bars may dock to (CBRS_ALIGN_ bits).
+  void EnableDocking(DWORD sides) { dockingSides_ = sides; }
+  DWORD DockingSides() const { return dockingSides_; }
 
   bool PreTranslateMessage(MSG* msg) override;
   bool OnCmdMsg(UINT id, UINT code, CCmdUI* ui) override;
@@ -75,6 +78,7 @@ class CFrameWnd : public CWnd {
   HACCEL accelerators_ = nullptr;
   CWnd* activeView_ = nullptr;
   bool created_ = false;
+  DWORD dockingSides_ = 0;
 };
 
 // The update interface of one menu item.

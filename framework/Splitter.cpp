@@ -84,7 +84,7 @@ void CSplitterWnd::RecalcLayout() {
                                rows[static_cast<size_t>(r)].left, columns[static_cast<size_t>(c)].width,
                                rows[static_cast<size_t>(r)].width, SWP_NOZORDER | SWP_NOACTIVATE);
   EndDeferWindowPos(batch);
-  InvalidateRect(m_hWnd, nullptr, TRUE);
+  RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CSplitterWnd::OnSize(UINT, int, int) { RecalcLayout(); }

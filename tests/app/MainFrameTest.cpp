@@ -275,3 +275,65 @@ TEST_F(MainFrame, CloseAllWindowsClosesEveryViewerWindow) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DockSide, TheNearestAllowedSideWins) {
+  RECT client{0, 0, 1000, 800};
+  EXPECT_EQ(NearestDockSide({500, 10}, client, CBRS_ALIGN_ANY), CBRS_ALIGN_TOP);
+  EXPECT_EQ(NearestDockSide({500, 790}, client, CBRS_ALIGN_ANY), CBRS_ALIGN_BOTTOM);
+  EXPECT_EQ(NearestDockSide({5, 400}, client, CBRS_ALIGN_ANY), CBRS_ALIGN_LEFT);
+  EXPECT_EQ(NearestDockSide({990, 400}, client, CBRS_ALIGN_ANY), CBRS_ALIGN_RIGHT);
+  EXPECT_EQ(NearestDockSide({-50, 400}, client, CBRS_ALIGN_ANY), CBRS_ALIGN_LEFT);  // dropped outside
+  EXPECT_EQ(NearestDockSide({5, 400}, client, CBRS_ALIGN_TOP | CBRS_ALIGN_BOTTOM), CBRS_ALIGN_TOP);
+  EXPECT_EQ(NearestDockSide({5, 400}, client, 0), 0u);
+}
+
+RECT ChildRect(HWND parent, HWND child) {
+  RECT r;
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+TEST_F(MainFrame, TheToolbarDocksToEverySideOfTheFrame) {
+  ASSERT_TRUE(app_.InitInstance());
+  CToolBar* bar = Frame()->GetToolBar();
+  HWND frame = Frame()->m_hWnd;
+  RECT client = Frame()->GetClientRect();
+  bar->SetDockSide(CBRS_ALIGN_LEFT);
+  RECT r = ChildRect(frame, bar->m_hWnd);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_GT(r.bottom - r.top, r.right - r.left);  // one column of buttons
+  RECT panes = ChildRect(frame, Frame()->Splitter().m_hWnd);
+  EXPECT_EQ(panes.left, r.right);
+  EXPECT_EQ(panes.top, 0);
+
+  bar->SetDockSide(CBRS_ALIGN_RIGHT);
+  r = ChildRect(frame, bar->m_hWnd);
+  EXPECT_EQ(r.right, client.right);
+  EXPECT_EQ(ChildRect(frame, Frame()->Splitter().m_hWnd).right, r.left);
+
+  // Picked up between two buttons and dropped near the bottom edge: docked above the status bar.
+  RECT separator;
+  bar->SendMessage(TB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&separator));
+  POINT down{(separator.left + separator.right) / 2, (separator.top + separator.bottom) / 2};
+  bar->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(down.x, down.y));
+  POINT drop{client.right / 2, client.bottom - 5};
+  MapWindowPoints(frame, bar->m_hWnd, &drop, 1);
+  bar->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(drop.x, drop.y));
+  EXPECT_EQ(bar->DockSide(), CBRS_ALIGN_BOTTOM);
+  r = ChildRect(frame, bar->m_hWnd);
+  RECT status = ChildRect(frame, Frame()->GetStatusBar()->m_hWnd);
+  EXPECT_EQ(r.bottom, status.top);
+  EXPECT_EQ(r.right - r.left, client.right);
+
+  // A press on a button is the button's: the bar stays where it is.
+  RECT button;
+  bar->SendMessage(TB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&button));
+  bar->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(button.left + 3, button.top + 3));
+  bar->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(0, -500));
+  EXPECT_EQ(bar->DockSide(), CBRS_ALIGN_BOTTOM);
+}
+
+}  // namespace
