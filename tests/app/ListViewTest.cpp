@@ -7,37 +7,12 @@
 #include "browser/ThumbnailFiles.h"
 #include "image/JpegFile.h"
 #include "tests/app/AppFixture.h"
+#include "tests/browser/ThumbnailTestFiles.h"
 #include "tests/support/TempDir.h"
 #include "viewer/MyScrollView.h"
 #include "viewer/ViewerList.h"
 
 namespace {
-
-// A JPEG of the given size with a colour gradient.
-bool WriteTestJpeg(const std::string& path, uint32_t width, uint32_t height) {
-  std::vector<uint8_t> rgb(size_t{width} * height * 3);
-  for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<uint8_t>(i * 7 / 3);
-  MakeFolders(path.substr(0, path.rfind('\\')));
-  return WriteJpegRgb(path.c_str(), rgb.data(), width, height, 75);
-}
-
-PictureSize JpegSize(const std::string& path) {
-  uint32_t width = 0;
-  uint32_t height = 0;
-  PixelBlock pixels = ReadJpegRgb(path.c_str(), width, height);
-  return PictureSize{static_cast<int>(width), static_cast<int>(height)};
-}
-
-int CountFiles(const std::string& mask) {
-  int count = 0;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(mask.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return 0;
-  do ++count;
-  while (FindNextFileA(search, &found));
-  FindClose(search);
-  return count;
-}
 
 // The running program with its list view, listing folders of real files.
 class ListView : public AppTest {
@@ -409,7 +384,7 @@ TEST_F(ListView, TheWorkersListingRequestRelistsTheCurrentFolder) {
   // A file that appears after the listing shows only when the folder is listed again.
   WriteTestJpeg(dir_ / "late.jpg", 200, 150);
   ASSERT_TRUE(PumpUntil([this] { return list_->ItemCount() == 4; }, 10000));
-  EXPECT_EQ(CountFiles(dir_ / "*.cpg"), 4);
+  EXPECT_EQ(FileNames(dir_.Path(), "*.cpg").size(), 4u);
 }
 
 }  // namespace

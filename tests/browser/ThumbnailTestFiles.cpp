@@ -26,9 +26,10 @@ bool WriteTestJpeg(const std::string& path, uint32_t width, uint32_t height) {
 }
 
 PictureSize JpegSize(const std::string& path) {
-  PictureSize size;
-  PixelBlock pixels = ReadJpegRgb(path.c_str(), size.width, size.height);
-  return size;
+  uint32_t width = 0;
+  uint32_t height = 0;
+  PixelBlock pixels = ReadJpegRgb(path.c_str(), width, height);
+  return PictureSize{static_cast<int>(width), static_cast<int>(height)};
 }
 
 uint32_t AttributesOf(const std::string& path) {

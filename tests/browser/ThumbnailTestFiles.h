@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "image/PictureGeometry.h"
+
 // The test drives that run-with-drives.sh sets up.
 inline constexpr char kCdRomDrive[] = "R:\\";
 inline constexpr char kRemovableDrive[] = "S:\\";
@@ -13,11 +15,6 @@ inline constexpr char kRemovableDrive[] = "S:\\";
 // A JPEG of the given size with a colour gradient; true when written.
 bool WriteTestJpeg(const std::string& path, uint32_t width, uint32_t height);
 
-struct PictureSize {
-  uint32_t width = 0;
-  uint32_t height = 0;
-  bool operator==(const PictureSize&) const = default;
-};
 // The decoded size of a JPEG file; 0 x 0 when it does not decode.
 PictureSize JpegSize(const std::string& path);
 
