@@ -11,7 +11,7 @@ mkdir -p "$deps"
 
 packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix cmake nasm make
-  wine wine32:i386 xvfb xauth imagemagick
+  wine wine32:i386 fonts-wine xvfb xauth imagemagick
   googletest libgtest-dev libjpeg62-turbo-dev g++ dpkg-dev
 )
 
