@@ -1,7 +1,6 @@
 #pragma once
 // The application object: brings the program up, owns the application-wide state shared by the
 // panes and the worker threads, and shows the About box.
-#include <list>
 #include <string>
 
 #include "browser/BrowserState.h"

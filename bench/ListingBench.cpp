@@ -15,17 +15,10 @@
 #include "browser/MyListView.h"
 #include "browser/ThumbnailFiles.h"
 #include "framework/MessageBox.h"
+#include "bench/BenchSupport.h"
 #include "image/JpegFile.h"
 
 namespace {
-
-double Now() {
-  LARGE_INTEGER counter;
-  LARGE_INTEGER frequency;
-  QueryPerformanceCounter(&counter);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Fills `folder` with `count` copies of one small picture and their thumbnail files.
 bool Fill(const std::string& folder, int count, const std::string& appFolder) {
@@ -78,11 +71,11 @@ int main(int argc, char** argv) {
   double listing = 1e9;
   double firstScreen = 1e9;
   for (int round = 0; round < rounds; ++round) {
-    double start = Now();
+    double start = NowMs() / 1000;
     list->SendMessage(kWmListFolder, 0, reinterpret_cast<LPARAM>(folder.c_str()));
-    double listed = Now();
+    double listed = NowMs() / 1000;
     RedrawWindow(list->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    double drawn = Now();
+    double drawn = NowMs() / 1000;
     listing = std::min(listing, listed - start);
     firstScreen = std::min(firstScreen, drawn - listed);
     int loaded = 0;

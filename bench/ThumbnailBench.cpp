@@ -17,6 +17,8 @@
 #include "image/JpegFile.h"
 #include "image/Reduce.h"
 
+#include "bench/BenchSupport.h"
+
 extern "C" {
 #include <jpeglib.h>
 }
@@ -24,16 +26,6 @@ extern "C" {
 namespace {
 
 constexpr int kThumbnailWidth = 96;
-
-double Now() {
-  using Clock = std::chrono::steady_clock;
-  return std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch()).count();
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
 
 // The floor: the library's full decode with default parameters straight into `buffer`, which only
 // grows, so no page of it is new after the first large photo.
@@ -87,13 +79,7 @@ void PrintRow(const char* name, uint32_t w, uint32_t h, double mp, double decode
 
 int main(int argc, char** argv) {
   int rounds = 5;
-  std::vector<std::string> paths;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc)
-      rounds = std::max(1, std::atoi(argv[++i]));
-    else
-      paths.push_back(argv[i]);
-  }
+  std::vector<std::string> paths = ParseRounds(argc, argv, rounds);
   if (paths.empty()) {
     std::fprintf(stderr, "usage: image_bench [--rounds N] photo.jpg...\n");
     return 2;
@@ -120,24 +106,24 @@ int main(int argc, char** argv) {
       const char* path = paths[i].c_str();
       uint32_t w = 0, h = 0;
 
-      double start = Now();
+      double start = NowMs();
       BareDecode(path, floorBuffer, w, h);
-      f.decode.push_back(Now() - start);
+      f.decode.push_back(NowMs() - start);
 
       const size_t bytes = size_t{w} * h * 3;
       if (reduceBuffer.size() < bytes) reduceBuffer.resize(bytes);
       std::memcpy(reduceBuffer.data(), floorBuffer.data(), bytes);
-      start = Now();
+      start = NowMs();
       ReduceToWidth(reduceBuffer.data(), w, h, kThumbnailWidth);
-      f.reduce.push_back(Now() - start);
+      f.reduce.push_back(NowMs() - start);
 
       DeleteFileA(thumb.c_str());
-      start = Now();
+      start = NowMs();
       {
         PixelBlock rgb = ReadJpegRgb(path, w, h);
         WriteJpegThumbnail(thumb.c_str(), rgb.get(), w, h, 75);
       }
-      f.whole.push_back(Now() - start);
+      f.whole.push_back(NowMs() - start);
     }
   }
   DeleteFileA(thumb.c_str());

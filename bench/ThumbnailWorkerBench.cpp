@@ -23,20 +23,12 @@
 #include "image/ImageSettings.h"
 #include "image/JpegFile.h"
 
+#include "bench/BenchSupport.h"
+
 namespace {
 
 // Thumbnails stay beside the images: the folders given lie on fixed drives.
 constexpr char kAppFolder[] = "C:\\";
-
-double Seconds() {
-  using Clock = std::chrono::steady_clock;
-  return std::chrono::duration<double>(Clock::now().time_since_epoch()).count();
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
 
 std::vector<std::string> Images(const std::string& folder) {
   std::vector<std::string> paths;
@@ -52,12 +44,12 @@ std::vector<std::string> Images(const std::string& folder) {
 }
 
 double BareDecode(const std::vector<std::string>& images) {
-  const double start = Seconds();
+  const double start = NowMs() / 1000;
   for (const std::string& image : images) {
     uint32_t width = 0, height = 0;
     PixelBlock pixels = ReadJpegRgb(image.c_str(), width, height);
   }
-  return Seconds() - start;
+  return NowMs() / 1000 - start;
 }
 
 // One worker, plus, when asked, a normal-priority thread going through the images as the view
@@ -67,7 +59,7 @@ double MakeThumbnails(const std::string& folder, const std::vector<std::string>&
   PurgeThumbnailFiles(folder, kAppFolder);
   ThumbnailClaims claims;
   HANDLE finished = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  const double start = Seconds();
+  const double start = NowMs() / 1000;
   if (!StartThumbnailWorker(folder, view, claims, kAppFolder, finished)) {
     std::fprintf(stderr, "cannot start a worker\n");
     std::exit(1);
@@ -79,7 +71,7 @@ double MakeThumbnails(const std::string& folder, const std::vector<std::string>&
     viewThread.join();
   }
   WaitForSingleObject(finished, INFINITE);
-  const double elapsed = Seconds() - start;
+  const double elapsed = NowMs() / 1000 - start;
   CloseHandle(finished);
   for (const std::string& image : images) {
     if (!PathExists(ThumbnailPathFor(image, kAppFolder))) std::fprintf(stderr, "missing thumbnail: %s\n", image.c_str());
@@ -97,13 +89,7 @@ void DropPostedMessages(HWND view) {
 
 int main(int argc, char** argv) {
   int rounds = 3;
-  std::vector<std::string> folders;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc)
-      rounds = std::max(1, std::atoi(argv[++i]));
-    else
-      folders.push_back(argv[i]);
-  }
+  std::vector<std::string> folders = ParseRounds(argc, argv, rounds);
   if (folders.empty()) {
     std::fprintf(stderr, "usage: thumbnail_worker_bench [--rounds N] folder...\n");
     return 2;

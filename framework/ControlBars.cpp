@@ -12,14 +12,6 @@ std::string ResourceString(UINT id) {
   return text;
 }
 
-CFrameWnd* FrameOf(HWND hwnd) {
-  for (HWND h = GetParent(hwnd); h; h = GetParent(h)) {
-    CWnd* wnd = CWnd::FromHandle(h);
-    if (wnd && wnd->IsKindOf(&CFrameWnd::kClass)) return static_cast<CFrameWnd*>(wnd);
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 DWORD NearestDockSide(POINT point, const RECT& client, DWORD allowed) {
@@ -125,8 +117,7 @@ bool CToolBar::LoadToolBar(UINT id) {
 
 void CToolBar::SetDockSide(DWORD side) {
   dockSide_ = side;
-  CWnd* parent = FromHandle(GetParent(m_hWnd));
-  if (parent && parent->IsKindOf(&CFrameWnd::kClass)) static_cast<CFrameWnd*>(parent)->RecalcLayout();
+  if (CFrameWnd* frame = FrameOf(m_hWnd)) frame->RecalcLayout();
 }
 
 int CToolBar::Thickness() const {
@@ -162,9 +153,8 @@ LRESULT CToolBar::OnLButtonUp(WPARAM, LPARAM lParam) {
   MapWindowPoints(m_hWnd, frame, &point, 1);
   RECT client;
   ::GetClientRect(frame, &client);
-  CWnd* parent = FromHandle(frame);
   DWORD allowed = docking_;
-  if (parent && parent->IsKindOf(&CFrameWnd::kClass)) allowed &= static_cast<CFrameWnd*>(parent)->DockingSides();
+  if (CFrameWnd* owner = FrameOf(m_hWnd)) allowed &= owner->DockingSides();
   if (DWORD side = NearestDockSide(point, client, allowed); side && side != dockSide_) SetDockSide(side);
   return 0;
 }

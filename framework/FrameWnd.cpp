@@ -57,6 +57,14 @@ bool CFrameWnd::CreateFrame(const char* className, const char* title, DWORD styl
   return true;
 }
 
+CFrameWnd* FrameOf(HWND hwnd) {
+  for (HWND h = GetParent(hwnd); h; h = GetParent(h)) {
+    CWnd* wnd = CWnd::FromHandle(h);
+    if (wnd && wnd->IsKindOf(&CFrameWnd::kClass)) return static_cast<CFrameWnd*>(wnd);
+  }
+  return nullptr;
+}
+
 void CFrameWnd::OnSize(UINT type, int, int) {
   if (type != SIZE_MINIMIZED) RecalcLayout();
 }

@@ -81,6 +81,9 @@ class CFrameWnd : public CWnd {
   DWORD dockingSides_ = 0;
 };
 
+// The frame window that holds `hwnd` (its nearest ancestor frame), or null.
+CFrameWnd* FrameOf(HWND hwnd);
+
 // The update interface of one menu item.
 class CMenuCmdUI : public CCmdUI {
  public:

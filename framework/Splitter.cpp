@@ -155,9 +155,8 @@ LRESULT CSplitterWnd::OnLButtonUp(WPARAM, LPARAM) {
 }
 
 void CSplitterWnd::ActivateNext(bool previous) {
-  CWnd* parent = FromHandle(GetParent(m_hWnd));
-  if (!parent || !parent->IsKindOf(&CFrameWnd::kClass) || panes_.empty()) return;
-  auto* frame = static_cast<CFrameWnd*>(parent);
+  CFrameWnd* frame = FrameOf(m_hWnd);
+  if (!frame || panes_.empty()) return;
   int count = static_cast<int>(panes_.size());
   auto found = std::find(panes_.begin(), panes_.end(), frame->GetActiveView());
   int index = found == panes_.end() ? (previous ? 0 : count - 1) : static_cast<int>(found - panes_.begin());

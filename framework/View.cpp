@@ -19,13 +19,7 @@ bool CView::Create(CWnd* parent, UINT id, const RECT& rect, DWORD style) {
   return CreateEx(WS_EX_CLIENTEDGE, ViewClass(), "", style | ControlStyle(), rect, parent, id);
 }
 
-CFrameWnd* CView::GetParentFrame() const {
-  for (HWND hwnd = GetParent(m_hWnd); hwnd; hwnd = GetParent(hwnd)) {
-    CWnd* wnd = FromHandle(hwnd);
-    if (wnd && wnd->IsKindOf(&CFrameWnd::kClass)) return static_cast<CFrameWnd*>(wnd);
-  }
-  return nullptr;
-}
+CFrameWnd* CView::GetParentFrame() const { return FrameOf(m_hWnd); }
 
 void CView::TrackContextMenu(UINT menuId, LPARAM screenPoint) const {
   HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(menuId));

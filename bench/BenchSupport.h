@@ -1,0 +1,31 @@
+#pragma once
+// What the benchmarks share: a clock, medians over rounds and the "--rounds N" argument.
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+// Milliseconds on a steady clock.
+inline double NowMs() {
+  using Clock = std::chrono::steady_clock;
+  return std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch()).count();
+}
+
+inline double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+// Takes "--rounds N" out of the arguments (keeping `rounds` when absent); returns the others.
+inline std::vector<std::string> ParseRounds(int argc, char** argv, int& rounds) {
+  std::vector<std::string> rest;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc)
+      rounds = std::max(1, std::atoi(argv[++i]));
+    else
+      rest.push_back(argv[i]);
+  }
+  return rest;
+}
