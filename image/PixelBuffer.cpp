@@ -1,6 +1,7 @@
 #include "image/PixelBuffer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -106,8 +107,16 @@ void PixelBlockDeleter::operator()(uint8_t* block) const noexcept {
   if (!TheRecycler().Keep(block, header->capacity)) FreeBlock(block);
 }
 
+namespace {
+std::atomic<uint64_t> g_allocationLimit{0};
+}  // namespace
+
+void SetPixelAllocationLimit(uint64_t maxBytes) { g_allocationLimit.store(maxBytes); }
+
 PixelBlock AllocatePixels(uint64_t bytes) {
   if (bytes > kMaxPixelBytes) return nullptr;
+  const uint64_t limit = g_allocationLimit.load();
+  if (limit != 0 && bytes > limit) return nullptr;
   size_t size = static_cast<size_t>(bytes);
   if (size >= Recycler::kMinBytes) {
     if (uint8_t* reused = TheRecycler().Take(size)) return PixelBlock(reused);

@@ -24,6 +24,10 @@ using PixelBlock = std::unique_ptr<uint8_t[], PixelBlockDeleter>;
 // or the memory cannot be had. Zero bytes gives a valid, empty block.
 PixelBlock AllocatePixels(uint64_t bytes);
 
+// Allocation-failure seam for tests: while a limit is set, every pixel block larger than it
+// fails as if the memory could not be had. 0 (the default) sets no limit. Any thread.
+void SetPixelAllocationLimit(uint64_t maxBytes);
+
 // width x height x 3 without wrapping around (UINT64_MAX when it does not fit 64 bits); compare
 // with kMaxPixelBytes before trusting it.
 uint64_t PackedPictureBytes(uint32_t width, uint32_t height);
