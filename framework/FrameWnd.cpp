@@ -16,6 +16,8 @@ const CRuntimeClass CFrameWnd::kClass{"CFrameWnd", &CWnd::kClass};
 const MessageMap CFrameWnd::kMessageMap{&CWnd::kMessageMap, {
     OnWmCreate(&CFrameWnd::OnCreate),
     OnWmSize(&CFrameWnd::OnSize),
+    OnMessage(WM_SETFOCUS, &CFrameWnd::OnSetFocus),
+    OnMessage(WM_ACTIVATE, &CFrameWnd::OnActivate),
     OnWmInitMenuPopup(&CFrameWnd::OnInitMenuPopup),
     OnWmMenuSelect(&CFrameWnd::OnMenuSelect),
     OnMessage(WM_SETMESSAGESTRING, &CFrameWnd::OnSetMessageString),
@@ -115,6 +117,25 @@ void CFrameWnd::RecalcLayout() {
 void CFrameWnd::SetActiveView(CWnd* view, bool focus) {
   activeView_ = view;
   if (view && focus && view->m_hWnd) SetFocus(view->m_hWnd);
+}
+
+bool CFrameWnd::FocusActiveView() {
+  if (!activeView_ || !activeView_->m_hWnd || !IsWindowVisible(activeView_->m_hWnd)) return false;
+  HWND focus = GetFocus();
+  if (focus != activeView_->m_hWnd && !IsChild(activeView_->m_hWnd, focus)) SetFocus(activeView_->m_hWnd);
+  return true;
+}
+
+void CFrameWnd::OnSetFocus() {
+  if (!FocusActiveView()) Default();
+}
+
+LRESULT CFrameWnd::OnActivate(WPARAM state, LPARAM) {
+  // The default focuses the frame itself, which passes the focus on; the frame may already
+  // have had it, though.
+  LRESULT result = Default();
+  if (LOWORD(state) != WA_INACTIVE && !IsIconic(m_hWnd)) FocusActiveView();
+  return result;
 }
 
 void CFrameWnd::SetMessageText(const std::string& text) {

@@ -2,7 +2,8 @@
 // Frame window loaded from one resource id (menu, accelerators, icon, title string). Lays out its
 // toolbar, status bar and pane; routes commands to the active view, itself, then the
 // application; keeps menu items in line with the update rules, never carries out a disabled
-// command, and shows command prompts in the status bar.
+// command, and shows command prompts in the status bar. The keyboard focus that reaches the frame
+// (at activation, or given to the frame itself) goes on to its active view.
 #include "framework/StandardIds.h"
 #include "framework/Wnd.h"
 
@@ -65,6 +66,8 @@ class CFrameWnd : public CWnd {
  protected:
   int OnCreate(CREATESTRUCTA* cs);
   void OnSize(UINT type, int cx, int cy);
+  void OnSetFocus();
+  LRESULT OnActivate(WPARAM state, LPARAM);
   void OnInitMenuPopup(HMENU popup, UINT index, bool systemMenu);
   void OnMenuSelect(UINT item, UINT flags, HMENU menu);
   LRESULT OnSetMessageString(WPARAM, LPARAM);
@@ -74,6 +77,9 @@ class CFrameWnd : public CWnd {
   void OnUpdateToggleBar(CCmdUI& ui);
 
  private:
+  // Gives the keyboard focus to the active view unless it or one of its children has it.
+  bool FocusActiveView();
+
   std::string title_;
   HACCEL accelerators_ = nullptr;
   CWnd* activeView_ = nullptr;

@@ -32,6 +32,7 @@ const MessageMap CDriveView::kMessageMap{&CTreeView::kMessageMap, {
     OnReflectedNotify(TVN_DELETEITEMA, &CDriveView::OnDeleteItem),
     OnReflectedNotify(NM_RCLICK, &CDriveView::OnRightClick),
     OnMessage(kWmDriveChanged, &CDriveView::OnDriveChanged),
+    OnMessage(WM_SETFOCUS, &CDriveView::OnSetFocus),
     OnMessage(WM_DESTROY, &CDriveView::OnDestroy),
 }};
 
@@ -110,6 +111,24 @@ HTREEITEM CDriveView::Parent(HTREEITEM item) const {
 
 bool CDriveView::IsDriveItem(HTREEITEM item) const { return item && !Parent(item); }
 
+std::vector<HTREEITEM> CDriveView::Children(HTREEITEM item) const {
+  std::vector<HTREEITEM> children;
+  for (HTREEITEM child = FirstChild(item); child; child = NextSibling(child)) children.push_back(child);
+  return children;
+}
+
+HTREEITEM CDriveView::Selected() const {
+  return reinterpret_cast<HTREEITEM>(SendMessage(TVM_GETNEXTITEM, TVGN_CARET, 0));
+}
+
+void CDriveView::Select(HTREEITEM item) { SendMessage(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)); }
+
+bool CDriveView::IsWithin(HTREEITEM item, HTREEITEM ancestor) const {
+  for (; item; item = Parent(item))
+    if (item == ancestor) return true;
+  return false;
+}
+
 bool CDriveView::IsExpanded(HTREEITEM item) const {
   return (SendMessage(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
 }
@@ -145,9 +164,42 @@ HTREEITEM CDriveView::FindChild(HTREEITEM parent, const std::string& name) const
   return nullptr;
 }
 
+void CDriveView::EndChange(bool handleSelection) {
+  if (!handleSelection) selectionMoved_ = false;
+  if (--changeDepth_ > 0) return;
+  const bool moved = selectionMoved_;
+  selectionMoved_ = false;
+  if (!moved) return;
+  if (HTREEITEM selected = Selected()) SelectionChanged(selected);
+}
+
+void CDriveView::DeleteItem(HTREEITEM item, HTREEITEM refuge) {
+  BeginChange();
+  HTREEITEM selected = Selected();
+  if (selected && IsWithin(selected, item)) Select(refuge);
+  SendMessage(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item));
+  EndChange(true);
+}
+
+void CDriveView::DeleteVanished(HTREEITEM item) {
+  HTREEITEM gone = item;
+  HTREEITEM refuge = Parent(item);
+  while (refuge && !IsDriveItem(refuge)) {
+    const std::string path = ItemPath(refuge);
+    if (!IsReachablePath(path) || IsFolder(path)) break;
+    gone = refuge;
+    refuge = Parent(refuge);
+  }
+  if (refuge) DeleteItem(gone, refuge);
+}
+
 void CDriveView::DeleteChildren(HTREEITEM item) {
+  BeginChange();
+  HTREEITEM selected = Selected();
+  if (selected && selected != item && IsWithin(selected, item)) Select(item);
   while (HTREEITEM child = FirstChild(item))
     if (!SendMessage(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(child))) break;
+  EndChange(true);
 }
 
 void CDriveView::ForgetExpansion(HTREEITEM item) {
@@ -194,10 +246,15 @@ void CDriveView::SyncDummy(HTREEITEM item, const std::string& path) {
 
 void CDriveView::ResetDrive(HTREEITEM item) {
   while (HTREEITEM parent = Parent(item)) item = parent;
+  // The medium failed its check: a selection on it moves to the drive item without being chosen.
+  BeginChange();
+  HTREEITEM selected = Selected();
+  if (selected && selected != item && IsWithin(selected, item)) Select(item);
   Collapse(item);
   DeleteChildren(item);
   AddDummy(item);
   ForgetExpansion(item);
+  EndChange(false);
 }
 
 bool CDriveView::CheckMedia(const std::string& path) {
@@ -223,30 +280,40 @@ void CDriveView::OnItemExpanding(NMHDR* header, LRESULT* result) {
   *result = FALSE;
   if (!item) return;
   const std::string path = ItemPath(item);
+  // A selection that moves up out of the children is chosen once the item is done.
+  BeginChange();
   if (!IsReachablePath(path)) {
     // Too long for the file functions: left as it is rather than taken for gone.
     *result = TRUE;
+  } else if ((info->action & TVE_TOGGLE) != TVE_EXPAND) {
+    // Collapsing reads nothing but the button's need and never deletes the item: the control
+    // goes on with it after this notification. A vanished folder goes at its next use.
+    DeleteChildren(item);
+    if (IsDriveItem(item) || HasSubfolders(path)) AddDummy(item);
+    ForgetExpansion(item);
   } else if (!CheckMedia(path)) {
     ResetDrive(item);
     *result = TRUE;
   } else if (!IsFolder(path)) {
-    // The folder is gone.
-    SendMessage(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item));
+    DeleteVanished(item);
     *result = TRUE;
-  } else if ((info->action & TVE_TOGGLE) == TVE_EXPAND) {
-    DeleteChildren(item);
-    if (PopulateChildren(item, path) == 0) *result = TRUE;
   } else {
     DeleteChildren(item);
-    if (IsDriveItem(item) || HasSubfolders(path)) AddDummy(item);
-    ForgetExpansion(item);
+    if (PopulateChildren(item, path) == 0) *result = TRUE;
   }
+  EndChange(true);
 }
 
 void CDriveView::OnSelChanged(NMHDR* header, LRESULT* result) {
   *result = 0;
-  HTREEITEM item = reinterpret_cast<NMTREEVIEWA*>(header)->itemNew.hItem;
-  if (!item) return;
+  if (changeDepth_ > 0) {
+    selectionMoved_ = true;
+    return;
+  }
+  if (HTREEITEM item = reinterpret_cast<NMTREEVIEWA*>(header)->itemNew.hItem) SelectionChanged(item);
+}
+
+void CDriveView::SelectionChanged(HTREEITEM item) {
   const std::string path = ItemPath(item);
   if (!IsReachablePath(path)) return;
   if (!CheckMedia(path)) {
@@ -254,11 +321,25 @@ void CDriveView::OnSelChanged(NMHDR* header, LRESULT* result) {
     return;
   }
   if (!IsFolder(path)) {
-    SendMessage(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item));
+    // The selection moves up to a folder that is there, which is then chosen.
+    DeleteVanished(item);
     return;
   }
   if (!IsExpanded(item) || !FirstChild(item)) SyncDummy(item, path);
   FolderChosen(path);
+}
+
+void CDriveView::OnSetFocus() {
+  if (Selected()) {
+    CTreeView::OnSetFocus();
+    return;
+  }
+  // The control selects its first item when it gets the focus without a selection: that would
+  // choose a drive the user never chose. The tree stays without a selection instead.
+  BeginChange();
+  CTreeView::OnSetFocus();
+  if (Selected()) Select(nullptr);
+  EndChange(false);
 }
 
 void CDriveView::FolderChosen(const std::string& path) {
@@ -314,6 +395,12 @@ LRESULT CDriveView::OnDriveChanged(WPARAM drive, LPARAM) {
 }
 
 void CDriveView::RefreshItem(HTREEITEM item, const std::string& folder) {
+  BeginChange();
+  RefreshSubtree(item, folder);
+  EndChange(true);
+}
+
+void CDriveView::RefreshSubtree(HTREEITEM item, const std::string& folder) {
   if (!IsExpanded(item) || !FirstChild(item)) {
     if (IsDriveItem(item)) return;
     SyncDummy(item, ItemPath(item));
@@ -321,17 +408,17 @@ void CDriveView::RefreshItem(HTREEITEM item, const std::string& folder) {
     ForgetExpansion(item);
     return;
   }
+  // Deleting a child changes nothing else while the selection handling waits: the other
+  // children stay valid.
   std::vector<std::string> names;
-  for (HTREEITEM child = FirstChild(item); child;) {
-    HTREEITEM next = NextSibling(child);
+  for (HTREEITEM child : Children(item)) {
     const std::string name = ItemText(child);
     const std::string path = PathJoin(folder, name);
     // An empty text is a dummy, which an expanded item has no use for.
     if (!name.empty() && (!IsReachablePath(path) || IsFolder(path)))
       names.push_back(name);
     else
-      SendMessage(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(child));
-    child = next;
+      DeleteItem(child, item);
   }
   ForEachSubfolder(folder, [&](const std::string& name) {
     if (std::find(names.begin(), names.end(), name) != names.end()) return;
@@ -339,8 +426,7 @@ void CDriveView::RefreshItem(HTREEITEM item, const std::string& folder) {
     if (HasSubfolders(ItemPath(added))) AddDummy(added);
     names.push_back(name);
   });
-  for (HTREEITEM child = FirstChild(item); child; child = NextSibling(child))
-    RefreshItem(child, PathJoin(folder, ItemText(child)));
+  for (HTREEITEM child : Children(item)) RefreshSubtree(child, PathJoin(folder, ItemText(child)));
 }
 
 void CDriveView::OnRightClick(NMHDR*, LRESULT* result) {

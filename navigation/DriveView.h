@@ -56,7 +56,9 @@ class CDriveView : public CTreeView {
   bool CheckMedia(const std::string& path);
   // Reads the folders of `path` as children of `item`; the number inserted.
   int PopulateChildren(HTREEITEM item, const std::string& path);
-  // Brings the expanded part of `item`'s subtree in line with the disk below `folder`.
+  // Brings the expanded part of `item`'s subtree in line with the disk below `folder`. A
+  // selection in a part that went moves to the nearest item that stays, and is handled as a
+  // choice once the whole refresh is done.
   void RefreshItem(HTREEITEM item, const std::string& folder);
 
  protected:
@@ -65,9 +67,28 @@ class CDriveView : public CTreeView {
   void OnDeleteItem(NMHDR* header, LRESULT* result);
   void OnRightClick(NMHDR* header, LRESULT* result);
   LRESULT OnDriveChanged(WPARAM drive, LPARAM);
+  void OnSetFocus();
   void OnDestroy();
 
  private:
+  // While the tree is being changed, selection changes are only noted; the outermost EndChange
+  // handles the selection once, as a choice, when it moved. EndChange(false) drops what moved
+  // so far.
+  void BeginChange() { ++changeDepth_; }
+  void EndChange(bool handleSelection);
+  void SelectionChanged(HTREEITEM item);
+  HTREEITEM Selected() const;
+  void Select(HTREEITEM item);
+  // Whether `item` is `ancestor` or lies below it.
+  bool IsWithin(HTREEITEM item, HTREEITEM ancestor) const;
+  // Deletes `item` and its subtree. A selection inside first moves to `refuge`, one of its
+  // ancestors, so the control never picks a new selection (a sibling) on its own.
+  void DeleteItem(HTREEITEM item, HTREEITEM refuge);
+  // Deletes the item of a folder that is gone, and its ancestors that are gone as well; a
+  // selection among them moves to the nearest ancestor that stays.
+  void DeleteVanished(HTREEITEM item);
+  void RefreshSubtree(HTREEITEM item, const std::string& folder);
+  std::vector<HTREEITEM> Children(HTREEITEM item) const;
   void InsertDrives();
   HTREEITEM InsertItem(HTREEITEM parent, HTREEITEM after, const std::string& text, int image, int selectedImage);
   HTREEITEM InsertFolder(HTREEITEM parent, const std::string& name);
@@ -95,4 +116,6 @@ class CDriveView : public CTreeView {
   // An item whose deletion an operation in progress must notice.
   HTREEITEM guardedItem_ = nullptr;
   bool guardedItemGone_ = false;
+  int changeDepth_ = 0;
+  bool selectionMoved_ = false;
 };

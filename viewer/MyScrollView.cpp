@@ -1,6 +1,7 @@
 #include "viewer/MyScrollView.h"
 
 #include <algorithm>
+#include <new>
 
 #include "framework/File.h"
 #include "framework/WinApp.h"
@@ -24,16 +25,23 @@ const char* CMyScrollView::ViewClass() const {
 
 void CMyScrollView::SetImage(const std::string& path) {
   CWaitCursor wait;
-  if (!path.empty()) {
-    auto picture = std::make_unique<CDib>();
-    CFile file;
-    if (file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite)) {
-      picture->Read(file);
-      picture->PrepareForDisplay();
+  try {
+    if (!path.empty()) {
+      // The old picture goes first: a 32-bit process may not hold two large ones at once.
+      picture_.reset();
+      auto picture = std::make_unique<CDib>();
+      CFile file;
+      if (file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite)) {
+        picture->Read(file);
+        picture->PrepareForDisplay();
+      }
+      picture_ = std::move(picture);
     }
-    picture_ = std::move(picture);
+    path_ = path;
+  } catch (const std::bad_alloc&) {
+    // Out of memory: nothing to show, as for a file that cannot be decoded.
+    picture_.reset();
   }
-  path_ = path;
   InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
@@ -89,7 +97,6 @@ SIZE ViewerWindowSize(uint32_t pictureWidth, uint32_t pictureHeight, int screenW
 const CRuntimeClass CViewerFrame::kClass{"CViewerFrame", &CFrameWnd::kClass};
 const MessageMap CViewerFrame::kMessageMap{&CFrameWnd::kMessageMap, {
     OnMessage(WM_KEYDOWN, &CViewerFrame::OnKeyDown),
-    OnMessage(WM_CLOSE, &CViewerFrame::OnClose),
     OnMessage(WM_GETMINMAXINFO, &CViewerFrame::OnGetMinMaxInfo),
 }};
 
@@ -104,7 +111,8 @@ bool CViewerFrame::Create(const std::string& path) {
 }
 
 bool CViewerFrame::OnCreateClient(CREATESTRUCTA*) {
-  auto* view = new CMyScrollView;
+  auto* view = new (std::nothrow) CMyScrollView;
+  if (!view) return false;
   RECT rect = GetClientRect();
   if (!view->Create(this, AFX_IDW_PANE_FIRST, rect, WS_CHILD)) {
     delete view;
@@ -164,18 +172,31 @@ LRESULT CViewerFrame::OnGetMinMaxInfo(WPARAM wParam, LPARAM lParam) {
   return result;
 }
 
-void CViewerFrame::OnClose() {
+void CViewerFrame::PostNcDestroy() {
+  // Closing, Close All or any DestroyWindow: the list never keeps a window that is gone.
   Viewers().windows.remove(this);
-  Default();
+  CFrameWnd::PostNcDestroy();
 }
 
 CViewerFrame* OpenViewer(const std::string& path) {
-  auto* frame = new CViewerFrame;
-  if (!frame->Create(path)) {
+  // Called from command handlers: running out of memory opens no window and throws nothing.
+  auto* frame = new (std::nothrow) CViewerFrame;
+  if (!frame) return nullptr;
+  bool created = false;
+  try {
+    created = frame->Create(path);
+  } catch (const std::bad_alloc&) {
+  }
+  if (!created) {
     delete frame;
     return nullptr;
   }
   frame->ShowWindow(SW_SHOWNORMAL);
-  Viewers().windows.push_back(frame);
+  try {
+    Viewers().windows.push_back(frame);
+  } catch (const std::bad_alloc&) {
+    frame->DestroyWindow();
+    return nullptr;
+  }
   return frame;
 }

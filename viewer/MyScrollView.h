@@ -38,7 +38,8 @@ class CMyScrollView : public CScrollView {
 SIZE ViewerWindowSize(uint32_t pictureWidth, uint32_t pictureHeight, int screenWidth, int screenHeight,
                       int frameWidth, int frameHeight, int captionHeight);
 
-// A top-level window that shows one picture file.
+// A top-level window that shows one picture file. It deletes itself with its window and leaves
+// the viewer list then, whatever destroyed it.
 class CViewerFrame : public CFrameWnd {
  public:
   LUMAVEX_RUNTIME_CLASS
@@ -49,13 +50,13 @@ class CViewerFrame : public CFrameWnd {
   // The caller shows it and appends it to the viewer list (OpenViewer does both).
   bool Create(const std::string& path);
   bool OnCreateClient(CREATESTRUCTA* cs) override;
+  void PostNcDestroy() override;
   const std::string& PicturePath() const { return path_; }
   CMyScrollView* View() const { return view_; }
 
  protected:
   LRESULT OnKeyDown(WPARAM, LPARAM);
   LRESULT OnGetMinMaxInfo(WPARAM, LPARAM);
-  void OnClose();
 
  private:
   void ActivateNeighbour(bool previous);

@@ -6,6 +6,7 @@
 class CWnd;
 
 struct ViewerState {
+  // Appended by OpenViewer; each window removes itself when it is destroyed.
   std::list<CWnd*> windows;
   int autoAdvancePaused = 0;
 };

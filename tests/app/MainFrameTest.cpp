@@ -274,6 +274,50 @@ TEST_F(MainFrame, CloseAllWindowsClosesEveryViewerWindow) {
   EXPECT_FALSE(Enabled(Frame(), ID_VIEW_CLOSE_ALL));
 }
 
+TEST_F(MainFrame, CloseAllWindowsAfterAViewerWasDestroyedWithoutClosing) {
+  ASSERT_TRUE(app_.InitInstance());
+  TempDir dir;
+  std::string path = dir / "a.jpg";
+  WriteTestFile(path, "not decodable, still opens");
+  std::vector<HWND> windows;
+  for (int i = 0; i < 3; ++i) windows.push_back(OpenViewer(path)->m_hWnd);
+  ASSERT_TRUE(DestroyWindow(windows[1]));
+  EXPECT_EQ(app_.m_viewers.windows.size(), 2u);
+  Command(ID_VIEW_CLOSE_ALL);
+  PumpMessages();
+  for (HWND hwnd : windows) EXPECT_FALSE(IsWindow(hwnd));
+  EXPECT_TRUE(app_.m_viewers.windows.empty());
+}
+
+TEST_F(MainFrame, TheActivePaneHasTheKeyboardFocusAfterStartAndWhenAViewerCloses) {
+  ASSERT_TRUE(app_.InitInstance());
+  PumpMessages();
+  EXPECT_EQ(GetActiveWindow(), Frame()->m_hWnd);
+  EXPECT_EQ(GetFocus(), Frame()->DriveView()->m_hWnd);
+
+  Command(ID_NEXT_PANE);
+  HWND list = Frame()->ListView()->m_hWnd;
+  ASSERT_EQ(GetFocus(), list);
+  TempDir dir;
+  std::string path = dir / "a.jpg";
+  WriteTestFile(path, "not decodable, still opens");
+  CViewerFrame* viewer = OpenViewer(path);
+  ASSERT_NE(viewer, nullptr);
+  PumpMessages();
+  // The viewer takes the keyboard to its picture, where F2, F3 and F4 work...
+  EXPECT_EQ(GetActiveWindow(), viewer->m_hWnd);
+  EXPECT_EQ(GetFocus(), viewer->View()->m_hWnd);
+  // ...and the main window gives it back to its active pane when it is active again.
+  viewer->SendMessage(WM_CLOSE);
+  PumpMessages();
+  EXPECT_EQ(GetActiveWindow(), Frame()->m_hWnd);
+  EXPECT_EQ(GetFocus(), list);
+
+  // Focusing the frame itself also ends in the active pane.
+  SetFocus(Frame()->m_hWnd);
+  EXPECT_EQ(GetFocus(), list);
+}
+
 }  // namespace
 
 namespace {

@@ -224,6 +224,61 @@ TEST_F(VanishedFolders, AreDeletedWhenExpandedOrChosenWithoutAMessage) {
   EXPECT_NE(Item("D:\\Photos\\Winter"), nullptr);
 }
 
+TEST_F(VanishedFolders, ARefreshMovesTheSelectionOutOfARunOfVanishedSiblingsToTheParent) {
+  for (const char* folder : {"D:\\A\\Day1", "D:\\B", "D:\\C\\Sub", "D:\\Keep"}) ASSERT_TRUE(MakeFolders(folder));
+  Start();
+  ASSERT_TRUE(Tree()->SelectFolderPath("D:\\C", false));
+  ASSERT_TRUE(Tree()->SelectFolderPath("D:\\A\\Day1", true));
+  app_.DeleteProfileSection("RecentFolders");
+
+  // One refresh finds the selected folder's branch and its next siblings gone at once.
+  for (const char* folder : {"D:\\A", "D:\\B", "D:\\C"}) RemoveTree(folder);
+  Tree()->SendMessage(kWmDriveChanged, kDriveD);
+  EXPECT_EQ(Children(Item("D:\\")), Texts{"Keep"});
+  EXPECT_EQ(SelectedPath(), "D:\\");
+  EXPECT_EQ(List()->CurrentFolder(), "D:\\");
+  EXPECT_EQ(ChosenFolders(), Texts{"D:\\"});
+}
+
+TEST_F(VanishedFolders, ChoosingAFolderWhoseParentWentTooSelectsTheNearestFolderLeft) {
+  for (const char* folder : {"D:\\Photos\\Summer", "D:\\Photos\\Winter", "D:\\Zoo\\Lions\\Cubs"})
+    ASSERT_TRUE(MakeFolders(folder));
+  Start();
+  ASSERT_TRUE(Tree()->SelectFolderPath("D:\\Photos", true));
+  app_.DeleteProfileSection("RecentFolders");
+
+  RemoveTree("D:\\Photos");
+  Choose(Item("D:\\Photos\\Summer"));
+  EXPECT_EQ(Children(Item("D:\\")), Texts{"Zoo"});
+  EXPECT_EQ(SelectedPath(), "D:\\");
+  EXPECT_EQ(List()->CurrentFolder(), "D:\\");
+  EXPECT_EQ(ChosenFolders(), Texts{"D:\\"});
+
+  // Expanding one that went: the same, and the expansion is refused.
+  ASSERT_TRUE(Tree()->SelectFolderPath("D:\\Zoo\\Lions", true));
+  Tree()->SendMessage(WM_KEYDOWN, VK_LEFT);
+  ASSERT_FALSE(IsExpanded(Item("D:\\Zoo\\Lions")));
+  RemoveTree("D:\\Zoo");
+  EXPECT_FALSE(Expand(Item("D:\\Zoo\\Lions")));
+  EXPECT_EQ(Children(Item("D:\\")), Texts{});
+  EXPECT_EQ(SelectedPath(), "D:\\");
+}
+
+TEST_F(VanishedFolders, CollapsingAroundTheSelectionChoosesTheCollapsedFolderOnly) {
+  for (const char* folder : {"D:\\Photos\\Autumn", "D:\\Photos\\Summer", "D:\\Photos\\Winter"})
+    ASSERT_TRUE(MakeFolders(folder));
+  Start();
+  ASSERT_TRUE(Tree()->SelectFolderPath("D:\\Photos\\Autumn", true));
+  app_.DeleteProfileSection("RecentFolders");
+
+  ClickButton(Item("D:\\Photos"));
+  EXPECT_FALSE(IsExpanded(Item("D:\\Photos")));
+  EXPECT_EQ(Children(Item("D:\\Photos")), Texts{""});
+  EXPECT_EQ(SelectedPath(), "D:\\Photos");
+  EXPECT_EQ(List()->CurrentFolder(), "D:\\Photos");
+  EXPECT_EQ(ChosenFolders(), Texts{"D:\\Photos"});
+}
+
 TEST_F(VanishedFolders, PathsTooLongForTheFileFunctionsAreLeftAlone) {
   const std::string deep = "D:\\Deep\\" + std::string(150, 'a');
   const std::string deeper = deep + "\\" + std::string(150, 'b');

@@ -142,6 +142,47 @@ TEST_F(DriveChanges, ARefreshReadsOnlyTheExpandedPartAndKeepsTheCurrentDirectory
   EXPECT_EQ(Children(Item("D:\\")), (Texts{"Books", "Music", "Photos"}));
 }
 
+TEST_F(DriveChanges, DeletingTheSelectedFolderSelectsAndListsItsParentNotASibling) {
+  for (const char* folder : {"D:\\Photos\\Autumn", "D:\\Photos\\Summer\\Day1", "D:\\Photos\\Winter"})
+    ASSERT_TRUE(MakeFolders(folder));
+  Start();
+  LetWatchersArm();
+  ASSERT_TRUE(Tree()->SelectFolderPath("D:\\Photos\\Summer", true));
+  app_.DeleteProfileSection("RecentFolders");
+
+  RemoveTree("D:\\Photos\\Summer");
+  ASSERT_TRUE(PumpUntil([&] { return Item("D:\\Photos\\Summer") == nullptr; }));
+  PumpMessages(300);  // any later notification of the same deletion
+  EXPECT_EQ(SelectedPath(), "D:\\Photos");
+  EXPECT_EQ(List()->CurrentFolder(), "D:\\Photos");
+  EXPECT_EQ(Tree()->CurrentFolder(), "D:\\Photos");
+  EXPECT_EQ(ChosenFolders(), Texts{"D:\\Photos"});
+  EXPECT_EQ(Children(Item("D:\\Photos")), (Texts{"Autumn", "Winter"}));
+  EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(DriveChanges, DeletingExpandedFoldersAroundTheSelectionSelectsTheNearestFolderLeft) {
+  // The selection deep inside A; A's next siblings B and C (C expanded) go with it.
+  for (const char* folder : {"D:\\A\\Day1\\Morning", "D:\\A\\Day2", "D:\\B", "D:\\C\\Sub\\Deeper", "D:\\Keep"})
+    ASSERT_TRUE(MakeFolders(folder));
+  Start();
+  LetWatchersArm();
+  ASSERT_TRUE(Tree()->SelectFolderPath("D:\\C\\Sub", false));
+  ASSERT_TRUE(Tree()->SelectFolderPath("D:\\A\\Day1\\Morning", true));
+  app_.DeleteProfileSection("RecentFolders");
+
+  for (const char* folder : {"D:\\A", "D:\\B", "D:\\C"}) RemoveTree(folder);
+  ASSERT_TRUE(PumpUntil([&] { return Children(Item("D:\\")) == Texts{"Keep"}; }));
+  PumpMessages(300);
+  EXPECT_EQ(SelectedPath(), "D:\\");
+  EXPECT_EQ(List()->CurrentFolder(), "D:\\");
+  // On the way up only the selection's own ancestors may have been chosen, never a sibling.
+  Texts chosen = ChosenFolders();
+  ASSERT_FALSE(chosen.empty());
+  EXPECT_EQ(chosen.front(), "D:\\");
+  for (const std::string& folder : chosen) EXPECT_EQ(std::string("D:\\A\\Day1\\Morning").rfind(folder, 0), 0u) << folder;
+}
+
 TEST_F(DriveChanges, ClosingTheMainWindowEndsEveryWatcher) {
   Start();
   std::vector<HANDLE> threads;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -88,6 +89,28 @@ class TreeTest : public AppTest {
   }
   std::string Recent(int number) {
     return app_.GetProfileString("RecentFolders", ("RecentFolder" + std::to_string(number)).c_str(), "(none)");
+  }
+  // The folders chosen since the recent folders were deleted, most recent first (five at most).
+  std::vector<std::string> ChosenFolders() {
+    std::vector<std::string> chosen;
+    for (int number = 1; number <= 5 && Recent(number) != "(none)"; ++number) chosen.push_back(Recent(number));
+    return chosen;
+  }
+  // Clicks the expand button of `item`, as the user does.
+  void ClickButton(HTREEITEM item) {
+    RECT text{};
+    std::memcpy(&text, &item, sizeof item);  // the item goes in, its rectangle comes out
+    ASSERT_TRUE(Tree()->SendMessage(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&text)));
+    const int y = (text.top + text.bottom) / 2;
+    for (int x = 0; x < text.left; ++x) {
+      TVHITTESTINFO hit{{x, y}, 0, nullptr};
+      Tree()->SendMessage(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+      if (hit.hItem != item || !(hit.flags & TVHT_ONITEMBUTTON)) continue;
+      Tree()->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+      Tree()->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+      return;
+    }
+    FAIL() << "no button";
   }
 
   // Drive folders stay until the program ends: Wine's change notifications lose track of

@@ -4,7 +4,10 @@
 #include <string>
 #include <vector>
 
+#include <psapi.h>
+
 #include "image/JpegFile.h"
+#include "image/PixelBuffer.h"
 #include "tests/support/MessagePump.h"
 #include "tests/support/TempDir.h"
 #include "viewer/MyScrollView.h"
@@ -132,6 +135,43 @@ TEST_F(Viewers, ClosingRemovesTheWindowFromTheList) {
   EXPECT_TRUE(::Viewers().windows.empty());
 }
 
+TEST_F(Viewers, AWindowDestroyedWithoutClosingLeavesTheListAndF2AndF3StepOverIt) {
+  std::string path = WritePicture(dir_, "a.jpg", 64, 48);
+  CViewerFrame* first = OpenViewer(path);
+  CViewerFrame* second = OpenViewer(path);
+  CViewerFrame* third = OpenViewer(path);
+  ASSERT_TRUE(first && second && third);
+  ASSERT_TRUE(DestroyWindow(second->m_hWnd));
+  EXPECT_EQ(::Viewers().windows, (std::list<CWnd*>{first, third}));
+  first->View()->SendMessage(WM_KEYDOWN, VK_F3);
+  EXPECT_EQ(GetActiveWindow(), third->m_hWnd);
+  third->View()->SendMessage(WM_KEYDOWN, VK_F2);
+  EXPECT_EQ(GetActiveWindow(), first->m_hWnd);
+  first->View()->SendMessage(WM_KEYDOWN, VK_F2);
+  EXPECT_EQ(GetActiveWindow(), third->m_hWnd);
+
+  third->DestroyWindow();
+  first->DestroyWindow();
+  EXPECT_TRUE(::Viewers().windows.empty());
+}
+
+TEST_F(Viewers, APictureThatDoesNotFitInMemoryOpensLikeAnUndecodableFile) {
+  std::string path = WritePicture(dir_, "large.jpg", 400, 300);
+  SetPixelAllocationLimit(100000);  // less than the 360000 bytes of its pixels
+  CViewerFrame* viewer = OpenViewer(path);
+  SetPixelAllocationLimit(0);
+  ASSERT_NE(viewer, nullptr);
+  RECT r = WindowRect(viewer->m_hWnd);
+  EXPECT_EQ(r.right - r.left, 3 * GetSystemMetrics(SM_CXFRAME));
+  EXPECT_EQ(r.bottom - r.top, 3 * GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION));
+  ASSERT_NE(viewer->View()->Picture(), nullptr);
+  EXPECT_EQ(viewer->View()->Picture()->width, 0u);
+  EXPECT_EQ(viewer->View()->Picture()->bits, nullptr);
+  EXPECT_EQ(viewer->View()->Path(), path);
+  viewer->UpdateWindow();
+  EXPECT_EQ(::Viewers().windows.size(), 1u);
+}
+
 // The preview drawn into a memory bitmap of the view's client size.
 class PreviewDrawing : public testing::Test {
  protected:
@@ -177,6 +217,45 @@ bool Green(COLORREF c) { return c == RGB(0, 255, 0); }
 
 TEST_F(PreviewDrawing, AnEmptyPathDrawsNothing) {
   for (COLORREF c : Paint(200, 100)) EXPECT_TRUE(Green(c));
+}
+
+TEST_F(PreviewDrawing, APictureThatCannotBeDecodedOrCopiedForLackOfMemoryDrawsNothing) {
+  const std::string path = WritePicture(dir_, "p.jpg", 160, 90);
+  SetPixelAllocationLimit(160 * 90);  // the decode needs three times that
+  view_->SetImage(path);
+  SetPixelAllocationLimit(0);
+  EXPECT_EQ(view_->Path(), path);
+  ASSERT_NE(view_->Picture(), nullptr);
+  EXPECT_EQ(view_->Picture()->width, 0u);
+  for (COLORREF c : Paint(300, 200)) EXPECT_TRUE(Green(c));
+
+  // Decoded, but the padded copy each painting makes cannot be had.
+  view_->SetImage(path);
+  ASSERT_NE(view_->Picture()->bits, nullptr);
+  SetPixelAllocationLimit(1000);
+  std::vector<COLORREF> pixels = Paint(160 + 2 * GetSystemMetrics(SM_CXEDGE), 90 + 2 * GetSystemMetrics(SM_CYEDGE));
+  SetPixelAllocationLimit(0);
+  for (COLORREF c : pixels) EXPECT_TRUE(Green(c));
+  EXPECT_TRUE(Reddish(Paint(160 + 2 * GetSystemMetrics(SM_CXEDGE), 90 + 2 * GetSystemMetrics(SM_CYEDGE))[0]));
+}
+
+PROCESS_MEMORY_COUNTERS MemoryCounters() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+  return counters;
+}
+
+TEST_F(PreviewDrawing, TheNextPictureIsDecodedAfterThePreviousOneIsLetGo) {
+  // Pictures of 24 MB: holding the old one while decoding the next would need twice that.
+  const std::string first = WritePicture(dir_, "first.jpg", 4000, 2000);
+  const std::string second = WritePicture(dir_, "second.jpg", 4000, 2000);
+  const size_t pictureBytes = 4000u * 2000u * 3u;
+  const size_t before = MemoryCounters().PagefileUsage;
+  view_->SetImage(first);
+  view_->SetImage(second);
+  ASSERT_EQ(view_->Picture()->width, 4000u);
+  EXPECT_LT(MemoryCounters().PeakPagefileUsage - before, pictureBytes * 3 / 2);
 }
 
 TEST_F(PreviewDrawing, APictureOfTheClientSizeFillsItOneToOne) {
