@@ -76,14 +76,27 @@ bool StartThumbnailWorker(const std::string& folder, HWND view, ThumbnailClaims&
 
 int MakeFolderThumbnails(const std::string& folder, HWND view, ThumbnailClaims& claims,
                          const std::string& appFolder) {
+  // Nothing is listed or written outside a folder the user chose.
+  if (folder.empty()) return 0;
+  const std::string thumbFolder = ThumbnailFolderFor(folder, appFolder);
+  // One search of the thumbnail folder instead of one per image: repeated listings start a worker
+  // each, and a folder whose thumbnail files all exist should cost little more than that search.
+  ExistingThumbnails existing = ExistingThumbnails::Read(thumbFolder);
+  if (!existing.FolderFound()) return 0;  // nowhere to write
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(PathJoin(folder, "*.jpg").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return 0;
   int made = 0;
   do {
     if (found.dwFileAttributes & kSkippedAttributes) continue;
+    // a.jpg and a.old.jpg share a.cpg: whichever comes first makes it for both.
+    const std::string thumbName = ThumbnailNameFor(found.cFileName);
+    if (existing.Contains(thumbName)) continue;
     const std::string imagePath = PathJoin(folder, found.cFileName);
-    if (MakeMissingThumbnail(imagePath, ThumbnailPathFor(imagePath, appFolder), claims)) ++made;
+    if (MakeMissingThumbnail(imagePath, PathJoin(thumbFolder, thumbName), claims)) {
+      ++made;
+      existing.Insert(thumbName);
+    }
   } while (FindNextFileA(search, &found));
   const bool searchedToTheEnd = GetLastError() == ERROR_NO_MORE_FILES;
   FindClose(search);

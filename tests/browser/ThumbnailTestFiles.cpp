@@ -121,3 +121,35 @@ std::vector<int> WriterLog::Priorities() {
   std::lock_guard<std::mutex> hold(State().lock);
   return State().priorities;
 }
+
+ChildProcess::ChildProcess() {
+  char program[MAX_PATH];
+  if (!GetModuleFileNameA(nullptr, program, MAX_PATH)) return;
+  std::string command = std::string("\"") + program + "\" --gtest_list_tests";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(program, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                      &startup, &info)) {
+    return;
+  }
+  CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  id_ = info.dwProcessId;
+}
+
+ChildProcess::~ChildProcess() { End(); }
+
+void ChildProcess::End() {
+  if (!process_) return;
+  TerminateProcess(process_, 0);
+  WaitForSingleObject(process_, 10000);
+  CloseHandle(process_);
+  process_ = nullptr;
+}
+
+std::string TemporaryName(uint32_t writer, uint32_t counter) {
+  char name[64];
+  std::snprintf(name, sizeof name, "~thumb-%x-%x.tmp", writer, counter);
+  return name;
+}
