@@ -67,6 +67,7 @@ struct LogState {
   std::map<std::string, int> active;
   std::map<std::string, int> writes;
   std::vector<int> priorities;
+  std::map<std::string, int> writerPriorities;
   int mostAtOnce = 0;
 };
 
@@ -88,6 +89,7 @@ WriterLog::WriterLog() {
   s.active.clear();
   s.writes.clear();
   s.priorities.clear();
+  s.writerPriorities.clear();
   s.mostAtOnce = 0;
   SetThumbnailWriteObserver(&WriterLog::Observe);
 }
@@ -105,6 +107,7 @@ void WriterLog::Observe(const std::string& thumbPath, bool starting) {
   s.mostAtOnce = std::max(s.mostAtOnce, ++s.active[key]);
   ++s.writes[key];
   s.priorities.push_back(GetThreadPriority(GetCurrentThread()));
+  s.writerPriorities[key] = s.priorities.back();
 }
 
 int WriterLog::MostAtOnce() {
@@ -115,6 +118,11 @@ int WriterLog::MostAtOnce() {
 std::map<std::string, int> WriterLog::Writes() {
   std::lock_guard<std::mutex> hold(State().lock);
   return State().writes;
+}
+
+std::map<std::string, int> WriterLog::WriterPriorities() {
+  std::lock_guard<std::mutex> hold(State().lock);
+  return State().writerPriorities;
 }
 
 std::vector<int> WriterLog::Priorities() {

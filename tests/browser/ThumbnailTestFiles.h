@@ -50,6 +50,8 @@ class WriterLog {
   int MostAtOnce();
   std::map<std::string, int> Writes();  // by upper-cased path
   std::vector<int> Priorities();
+  // The thread priority of the last writer of each file, by upper-cased path.
+  std::map<std::string, int> WriterPriorities();
 
  private:
   static void Observe(const std::string& thumbPath, bool starting);
