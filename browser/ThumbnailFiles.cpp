@@ -195,7 +195,7 @@ bool WriterMayStillRun(uint32_t writer, const FILETIME& fileCreated) {
   HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, writer);
   // A process we may not look at still runs.
   if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
-  bool mayRun = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+  bool mayRun = WaitForSingleObject(process, 0) != WAIT_OBJECT_0;  // only an ended process is sure
   FILETIME created, exited, kernel, user;
   if (mayRun && GetProcessTimes(process, &created, &exited, &kernel, &user)) {
     // A process started after the file was made only reuses the id of the writer, which has ended.
