@@ -18,6 +18,17 @@ inline double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
+// The lowest and highest of the rounds, printed beside every median.
+struct Range {
+  double low;
+  double high;
+};
+
+inline Range RangeOf(const std::vector<double>& values) {
+  const auto [low, high] = std::minmax_element(values.begin(), values.end());
+  return {*low, *high};
+}
+
 // Takes "--rounds N" out of the arguments (keeping `rounds` when absent); returns the others.
 inline std::vector<std::string> ParseRounds(int argc, char** argv, int& rounds) {
   std::vector<std::string> rest;

@@ -1,7 +1,9 @@
 // Listing benchmark: a folder of many small JPEG files with their thumbnail files, listed by the
-// real list view. Prints the time from the listing message to the item count being set, and the
-// time to draw the first screen of items whose thumbnail files exist.
-// Usage: listing_bench.exe FOLDER [COUNT]   (the folder is filled on the first run)
+// real list view several times in a row, as a user clicking the folder again would (each listing
+// starts a thumbnail worker that runs while the next listing happens). Prints, per round and as
+// median and range, the time from the listing message to the item count being set and the time to
+// draw the first screen of items whose thumbnail files exist.
+// Usage: listing_bench.exe [--rounds N] FOLDER [COUNT]   (the folder is filled on the first run)
 #include <windows.h>
 #include <commctrl.h>
 
@@ -48,12 +50,14 @@ void Pump() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: listing_bench FOLDER [COUNT]\n");
+  int rounds = 5;
+  const std::vector<std::string> args = ParseRounds(argc, argv, rounds);
+  if (args.empty()) {
+    std::fprintf(stderr, "usage: listing_bench [--rounds N] FOLDER [COUNT]\n");
     return 2;
   }
-  std::string folder = argv[1];
-  int count = argc > 2 ? std::atoi(argv[2]) : 10000;
+  const std::string folder = args[0];
+  const int count = args.size() > 1 ? std::atoi(args[1].c_str()) : 10000;
   MessageBoxRecorder noBoxes;
   CImageBrowserApp app;
   if (!app.InitInstance()) return 1;
@@ -67,24 +71,25 @@ int main(int argc, char** argv) {
   }
   Pump();
 
-  const int rounds = 5;
-  double listing = 1e9;
-  double firstScreen = 1e9;
+  std::vector<double> listing, firstScreen;
   for (int round = 0; round < rounds; ++round) {
-    double start = NowMs() / 1000;
+    const double start = NowMs();
     list->SendMessage(kWmListFolder, 0, reinterpret_cast<LPARAM>(folder.c_str()));
-    double listed = NowMs() / 1000;
+    const double listed = NowMs();
     RedrawWindow(list->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    double drawn = NowMs() / 1000;
-    listing = std::min(listing, listed - start);
-    firstScreen = std::min(firstScreen, drawn - listed);
+    const double drawn = NowMs();
+    listing.push_back(listed - start);
+    firstScreen.push_back(drawn - listed);
     int loaded = 0;
     for (int flag : list->LoadedFlags()) loaded += flag;
     std::printf("round %d: %d items listed in %.1f ms; first screen (%d pictures) drawn in %.1f ms\n", round + 1,
-                list->ItemCount(), (listed - start) * 1000, loaded, (drawn - listed) * 1000);
+                list->ItemCount(), listing.back(), loaded, firstScreen.back());
     Pump();
   }
-  std::printf("best: listing %.1f ms, first screen %.1f ms\n", listing * 1000, firstScreen * 1000);
+  const Range listingRange = RangeOf(listing), screenRange = RangeOf(firstScreen);
+  std::printf("%d rounds: listing median %.1f ms (range %.1f-%.1f); first screen median %.1f ms (range %.1f-%.1f)\n",
+              rounds, Median(listing), listingRange.low, listingRange.high, Median(firstScreen), screenRange.low,
+              screenRange.high);
   frame->DestroyWindow();
   Pump();
   return 0;

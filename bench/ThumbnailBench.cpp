@@ -142,5 +142,12 @@ int main(int argc, char** argv) {
     whole += t;
   }
   PrintRow("total", 0, 0, mp, decode, reduce, whole);
+  std::printf("range of the rounds in ms (lowest-highest)\n%-26s %19s %19s %19s\n", "photo", "decode", "reduce",
+              "thumbnail");
+  for (const Figures& f : photos) {
+    const Range d = RangeOf(f.decode), r = RangeOf(f.reduce), t = RangeOf(f.whole);
+    std::printf("%-26s %9.1f-%-9.1f %9.1f-%-9.1f %9.1f-%-9.1f\n", f.name.c_str(), d.low, d.high, r.low, r.high,
+                t.low, t.high);
+  }
   return 0;
 }

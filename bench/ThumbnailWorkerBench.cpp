@@ -120,6 +120,9 @@ int main(int argc, char** argv) {
     const std::string name = cut == std::string::npos ? folder : folder.substr(cut + 1);
     std::printf("%-34s %6zu %11.2f %9.2f (%5.2f) %9.2f (%5.2f) %7.2fx\n", name.c_str(), images.size(), decodeRate,
                 aloneRate, aloneRate / decodeRate, pairedRate, pairedRate / decodeRate, pairedRate / aloneRate);
+    const Range d = RangeOf(decode), a = RangeOf(alone), p = RangeOf(paired);
+    std::printf("%-34s rounds in s (lowest-highest): decode %.2f-%.2f, worker %.2f-%.2f, +view %.2f-%.2f\n", "",
+                d.low, d.high, a.low, a.high, p.low, p.high);
   }
   DestroyWindow(view);
   return 0;

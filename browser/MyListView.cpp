@@ -59,8 +59,10 @@ bool FolderHasReadableJpeg(const std::string& folder) {
   do {
     // One readable entry decides; the rest of the search must still end normally.
     if (readable || (found.dwFileAttributes & kSkippedByReadiness)) continue;
-    HANDLE file = CreateFileA(PathJoin(folder, found.cFileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    // Shared for writing and deletion: a file another program is still writing counts.
+    HANDLE file = CreateFileA(PathJoin(folder, found.cFileName).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
     if (file == INVALID_HANDLE_VALUE) continue;
     char head[2];
     DWORD got = 0;

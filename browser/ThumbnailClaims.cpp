@@ -38,14 +38,14 @@ size_t ThumbnailClaims::Count() {
   return keys_.size();
 }
 
-void ThumbnailClaims::NoteFailure(const std::string& thumbPath) {
-  std::string key = ClaimKey(thumbPath);
+void ThumbnailClaims::NoteFailure(const std::string& imagePath) {
+  std::string key = ClaimKey(imagePath);
   CSingleLock lock(mutex_);
   failed_.insert(std::move(key));
 }
 
-bool ThumbnailClaims::FailedThisListing(const std::string& thumbPath) {
-  const std::string key = ClaimKey(thumbPath);
+bool ThumbnailClaims::FailedThisListing(const std::string& imagePath) {
+  const std::string key = ClaimKey(imagePath);
   CSingleLock lock(mutex_);
   return failed_.count(key) != 0;
 }

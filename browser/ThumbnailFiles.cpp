@@ -2,10 +2,15 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <string_view>
+#include <vector>
 
 #include "browser/FileNames.h"
 #include "image/ImagePlatform.h"
@@ -20,8 +25,13 @@ constexpr char kThumbnailMask[] = "*.cpg";
 constexpr char kDriveFolderMarker[] = "\\DRVE_";
 // Temporary names match neither "*.jpg" (listings) nor "*.cpg" (thumbnail files).
 constexpr char kTemporaryMask[] = "~thumb-*.tmp";
+constexpr char kTemporaryPrefix[] = "~thumb-";
+constexpr char kTemporarySuffix[] = ".tmp";
+// File times may lag the clock a little (coarse file system clocks); a second covers it.
+constexpr uint64_t kTimeSlack = 10000000ULL;
 
 std::atomic<ThumbnailWriteObserver> g_writeObserver{nullptr};
+std::atomic<TemporaryFileObserver> g_temporaryObserver{nullptr};
 
 class WriterWatch {
  public:
@@ -61,26 +71,82 @@ std::string FolderPart(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-// A fresh name in the thumbnail's folder; the process id keeps two running programs apart.
+// A fresh name in the thumbnail's folder. The writer's process id in the name tells a later
+// listing whether the writer may still run (see WriterMayStillRun).
 std::string TemporaryPathBeside(const std::string& thumbPath) {
   static std::atomic<unsigned> counter{0};
   char name[64];
-  std::snprintf(name, sizeof name, "~thumb-%lx-%x.tmp", GetCurrentProcessId(), counter++);
+  std::snprintf(name, sizeof name, "%s%lx-%x%s", kTemporaryPrefix, GetCurrentProcessId(), counter++,
+                kTemporarySuffix);
   return PathJoin(FolderPart(thumbPath), name);
+}
+
+// Created hidden, so that the file never shows while it is written; never replaces a file.
+HANDLE CreateHiddenFile(const std::string& path) {
+  return CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+}
+
+// A C stream over an open handle; the stream owns the handle from then on (also on failure).
+std::FILE* StreamOver(HANDLE file) {
+  const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
+  if (descriptor < 0) {
+    CloseHandle(file);
+    return nullptr;
+  }
+  std::FILE* stream = _fdopen(descriptor, "wb");
+  if (!stream) _close(descriptor);
+  return stream;
+}
+
+bool CopyInto(HANDLE target, const std::string& sourcePath) {
+  HANDLE source = CreateFileA(sourcePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (source == INVALID_HANDLE_VALUE) return false;
+  std::vector<char> buffer(64 * 1024);
+  bool copied = true;
+  for (;;) {
+    DWORD got = 0, put = 0;
+    if (!ReadFile(source, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+      copied = false;
+      break;
+    }
+    if (got == 0) break;
+    if (!WriteFile(target, buffer.data(), got, &put, nullptr) || put != got) {
+      copied = false;
+      break;
+    }
+  }
+  CloseHandle(source);
+  return copied;
 }
 
 // The picture reduced and encoded when it is larger than the box both ways, else a byte copy of
 // the image file itself. Should a size command change the box between this check and the
-// encoder's own, the encoder's copy finds no picture named after the temporary file, nothing is
-// made, and the next request tries again.
+// encoder's own, the encoder writes nothing, and the next request tries again.
 bool WriteThumbnailContent(const std::string& imagePath, const std::string& target, uint8_t* pixels,
                            uint32_t width, uint32_t height) {
+  HANDLE file = CreateHiddenFile(target);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  if (TemporaryFileObserver observer = g_temporaryObserver.load()) observer(target);
   const int boxWidth = g_thumbnailWidth.load(), boxHeight = g_thumbnailHeight.load();
   if (boxWidth > 0 && width > static_cast<uint32_t>(boxWidth) &&
       height > static_cast<uint32_t>(std::max(boxHeight, 0))) {
-    return WriteJpegThumbnail(target.c_str(), pixels, width, height, kThumbnailQuality);
+    std::FILE* stream = StreamOver(file);
+    return stream && EncodeJpegThumbnail(stream, pixels, width, height, kThumbnailQuality);
   }
-  return CopyFileA(imagePath.c_str(), target.c_str(), FALSE) != 0;
+  const bool copied = CopyInto(file, imagePath);
+  return CloseHandle(file) && copied;
+}
+
+// An image that another program holds open for writing (being copied in, being saved) is left
+// alone: a thumbnail of half a file would stay until purged.
+bool BeingWritten(const std::string& imagePath) {
+  HANDLE file = CreateFileA(imagePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    CloseHandle(file);
+    return false;
+  }
+  return GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 void DeleteMatching(const std::string& folder, const char* mask) {
@@ -94,12 +160,99 @@ void DeleteMatching(const std::string& folder, const char* mask) {
   FindClose(search);
 }
 
+// 1 to 8 lower-case hex digits, as "%lx" and "%x" write them.
+bool ParseHex(std::string_view& text, uint32_t& value) {
+  size_t digits = 0;
+  value = 0;
+  while (digits < text.size() && digits < 9) {
+    const char c = text[digits];
+    const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    if (digit < 0) break;
+    value = value * 16 + static_cast<uint32_t>(digit);
+    ++digits;
+  }
+  if (digits == 0 || digits > 8) return false;
+  text.remove_prefix(digits);
+  return true;
+}
+
+uint64_t Ticks(const FILETIME& time) {
+  return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// "~thumb-<writer>-<counter>.tmp" exactly as TemporaryPathBeside writes it; nothing else is ours.
+bool ParseTemporaryName(std::string_view name, uint32_t& writer) {
+  const std::string_view prefix = kTemporaryPrefix, suffix = kTemporarySuffix;
+  if (name.substr(0, prefix.size()) != prefix) return false;
+  name.remove_prefix(prefix.size());
+  uint32_t counter = 0;
+  if (!ParseHex(name, writer) || name.empty() || name[0] != '-') return false;
+  name.remove_prefix(1);
+  return ParseHex(name, counter) && name == suffix;
+}
+
+bool WriterMayStillRun(uint32_t writer, const FILETIME& fileCreated) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, writer);
+  // A process we may not look at still runs.
+  if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+  bool mayRun = WaitForSingleObject(process, 0) != WAIT_OBJECT_0;  // only an ended process is sure
+  FILETIME created, exited, kernel, user;
+  if (mayRun && GetProcessTimes(process, &created, &exited, &kernel, &user)) {
+    // A process started after the file was made only reuses the id of the writer, which has ended.
+    mayRun = Ticks(created) <= Ticks(fileCreated) + kTimeSlack;
+  }
+  CloseHandle(process);
+  return mayRun;
+}
+
+void DeleteIfStaleTemporary(const std::string& folder, const WIN32_FIND_DATAA& found) {
+  uint32_t writer = 0;
+  if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return;
+  if (!ParseTemporaryName(found.cFileName, writer)) return;
+  if (WriterMayStillRun(writer, found.ftCreationTime)) return;
+  DeleteFileA(PathJoin(folder, found.cFileName).c_str());
+}
+
 }  // namespace
+
+ExistingThumbnails ExistingThumbnails::Read(const std::string& thumbFolder) {
+  ExistingThumbnails existing;
+  existing.folderFound_ = PathExists(thumbFolder);
+  if (!existing.folderFound_) return existing;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(PathJoin(thumbFolder, "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return existing;
+  const std::string_view extension = kThumbnailExtension;
+  do {
+    const std::string_view name = found.cFileName;
+    if (name.size() > extension.size() &&
+        CompareNoCase(name.substr(name.size() - extension.size()), extension) == 0) {
+      existing.Insert(found.cFileName);
+    } else if (name.substr(0, 1) == "~") {
+      DeleteIfStaleTemporary(thumbFolder, found);
+    }
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return existing;
+}
+
+bool ExistingThumbnails::Contains(const std::string& thumbName) const { return names_.count(Key(thumbName)) != 0; }
+
+void ExistingThumbnails::Insert(const std::string& thumbName) { names_.insert(Key(thumbName)); }
+
+std::string ExistingThumbnails::Key(const std::string& thumbName) {
+  std::string key = thumbName;
+  if (!key.empty()) CharUpperBuffA(key.data(), static_cast<DWORD>(key.size()));
+  return key;
+}
+
+std::string ThumbnailNameFor(const std::string& imageName) {
+  return imageName.substr(0, imageName.find('.')) + kThumbnailExtension;
+}
 
 std::string ThumbnailPathFor(const std::string& imagePath, const std::string& appFolder) {
   const std::string folder = FolderPart(imagePath);
-  const std::string name = imagePath.substr(imagePath.rfind('\\') + 1);  // npos + 1 == 0
-  const std::string file = name.substr(0, name.find('.')) + kThumbnailExtension;
+  const std::string file = ThumbnailNameFor(imagePath.substr(imagePath.rfind('\\') + 1));  // npos + 1 == 0
   if (OnRemovableOrCdRom(imagePath)) return PathJoin(DriveFolder(folder, appFolder), file);
   return PathJoin(folder, file);
 }
@@ -124,6 +277,7 @@ void PrepareThumbnailFolder(const std::string& folder, const std::string& appFol
 
 bool MakeThumbnailFile(const std::string& imagePath, const std::string& thumbPath) {
   WriterWatch watch(thumbPath);
+  if (BeingWritten(imagePath)) return false;
   uint32_t width = 0, height = 0;
   PixelBlock pixels = ReadJpegRgb(imagePath.c_str(), width, height);
   if (!pixels) return false;
@@ -131,7 +285,7 @@ bool MakeThumbnailFile(const std::string& imagePath, const std::string& thumbPat
   const bool written = WriteThumbnailContent(imagePath, temporary, pixels.get(), width, height);
   pixels.reset();
   if (written) {
-    // Hidden alone: this also clears the read-only attribute a copy from a CD-ROM brings along.
+    // Hidden alone (created hidden, but the system may add the archive bit).
     SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_HIDDEN);
     // The rename never replaces: a thumbnail file that exists is kept, as its copy rule demands.
     if (MoveFileA(temporary.c_str(), thumbPath.c_str())) return true;
@@ -143,7 +297,17 @@ bool MakeThumbnailFile(const std::string& imagePath, const std::string& thumbPat
 void PurgeThumbnailFiles(const std::string& folder, const std::string& appFolder) {
   const std::string thumbnails = ThumbnailFolderFor(folder, appFolder);
   DeleteMatching(thumbnails, kThumbnailMask);
-  DeleteMatching(thumbnails, kTemporaryMask);
+  DeleteStaleTemporaryFiles(thumbnails);
+}
+
+void DeleteStaleTemporaryFiles(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(PathJoin(folder, kTemporaryMask).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    DeleteIfStaleTemporary(folder, found);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
 }
 
 bool PathExists(const std::string& path) {
@@ -151,3 +315,5 @@ bool PathExists(const std::string& path) {
 }
 
 void SetThumbnailWriteObserver(ThumbnailWriteObserver observer) { g_writeObserver = observer; }
+
+void SetTemporaryFileObserver(TemporaryFileObserver observer) { g_temporaryObserver = observer; }

@@ -46,12 +46,12 @@ unsigned __stdcall ThumbnailWorker(void* parameter) {
 // True when this call made the file.
 bool MakeMissingThumbnail(const std::string& imagePath, const std::string& thumbPath,
                           ThumbnailClaims& claims) {
-  if (PathExists(thumbPath) || claims.FailedThisListing(thumbPath)) return false;
+  if (PathExists(thumbPath) || claims.FailedThisListing(imagePath)) return false;
   ThumbnailClaim claim(claims, thumbPath);
   // Looked for again under the claim: another thread may have finished it in the meantime.
   if (!claim || PathExists(thumbPath)) return false;
   if (MakeThumbnailFile(imagePath, thumbPath)) return true;
-  claims.NoteFailure(thumbPath);
+  claims.NoteFailure(imagePath);
   return false;
 }
 
@@ -79,7 +79,13 @@ bool StartThumbnailWorker(const std::string& folder, HWND view, ThumbnailClaims&
 
 int MakeFolderThumbnails(const std::string& folder, HWND view, ThumbnailClaims& claims,
                          const std::string& appFolder) {
+  // Nothing is listed or written outside a folder the user chose.
   if (folder.empty()) return 0;
+  const std::string thumbFolder = ThumbnailFolderFor(folder, appFolder);
+  // One search of the thumbnail folder instead of one per image: repeated listings start a worker
+  // each, and a folder whose thumbnail files all exist should cost little more than that search.
+  ExistingThumbnails existing = ExistingThumbnails::Read(thumbFolder);
+  if (!existing.FolderFound()) return 0;  // nowhere to write
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(PathJoin(folder, "*.jpg").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return 0;
@@ -87,8 +93,14 @@ int MakeFolderThumbnails(const std::string& folder, HWND view, ThumbnailClaims& 
   do {
     if (AfxWorkerStopRequested()) break;  // the program is ending
     if (found.dwFileAttributes & kSkippedAttributes) continue;
+    // a.jpg and a.old.jpg share a.cpg: whichever comes first makes it for both.
+    const std::string thumbName = ThumbnailNameFor(found.cFileName);
+    if (existing.Contains(thumbName)) continue;
     const std::string imagePath = PathJoin(folder, found.cFileName);
-    if (MakeMissingThumbnail(imagePath, ThumbnailPathFor(imagePath, appFolder), claims)) ++made;
+    if (MakeMissingThumbnail(imagePath, PathJoin(thumbFolder, thumbName), claims)) {
+      ++made;
+      existing.Insert(thumbName);
+    }
   } while (FindNextFileA(search, &found));
   const bool searchedToTheEnd = GetLastError() == ERROR_NO_MORE_FILES;
   FindClose(search);

@@ -19,7 +19,9 @@ bool StartThumbnailWorker(const std::string& folder, HWND view, ThumbnailClaims&
 
 // The worker's walk, on the calling thread: makes the missing thumbnail files of the folder's
 // visible "*.jpg" files and, when it made any and the search ran to its end, posts
-// kWmListFolder (0, 0) to `view`. Returns the number of files made.
+// kWmListFolder (0, 0) to `view`. Which files exist it learns from one search of the thumbnail
+// folder (which also deletes the temporary files of writers that no longer run), and looks again
+// under its claim before it makes one. Returns the number of files made.
 int MakeFolderThumbnails(const std::string& folder, HWND view, ThumbnailClaims& claims,
                          const std::string& appFolder);
 

@@ -146,7 +146,7 @@ bool RunEncode(EncodeJob& job) {
   codec.err = InstallErrorManager(job.errors);
   if (setjmp(job.errors.jump)) return false;
   jpeg_create_compress(&codec);
-  job.file = std::fopen(job.path, "wb");
+  if (!job.file) job.file = std::fopen(job.path, "wb");
   if (!job.file) {
     if (job.showOpenFailure) {
       const std::string text = std::string("JpegFile :\nCan't open ") + job.path + "\n";
@@ -231,6 +231,27 @@ bool WriteJpegThumbnail(const char* thumbPath, uint8_t* rgb, uint32_t width, uin
   const std::function<bool()> reduce = [&] { return ReduceToWidth(rgb, width, height, target); };
   EncodeJob job;
   job.path = thumbPath;
+  job.rgb = rgb;
+  job.width = target;
+  job.height = ReducedHeight(target, width, height);
+  job.quality = quality;
+  job.beforeRows = &reduce;
+  return Encode(job);
+}
+
+bool EncodeJpegThumbnail(std::FILE* file, uint8_t* rgb, uint32_t width, uint32_t height, int quality) {
+  if (!file) return false;
+  const int boxWidth = g_thumbnailWidth.load(), boxHeight = g_thumbnailHeight.load();
+  if (!rgb || boxWidth <= 0 || width <= static_cast<uint32_t>(boxWidth) ||
+      height <= static_cast<uint32_t>(std::max(boxHeight, 0))) {
+    std::fclose(file);
+    return false;
+  }
+  const uint32_t target = static_cast<uint32_t>(boxWidth);
+  const std::function<bool()> reduce = [&] { return ReduceToWidth(rgb, width, height, target); };
+  EncodeJob job;
+  job.file = file;
+  job.path = "";
   job.rgb = rgb;
   job.width = target;
   job.height = ReducedHeight(target, width, height);

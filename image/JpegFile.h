@@ -3,6 +3,7 @@
 // no state between them and may run on several threads at once. No <windows.h>: the platform's
 // message box and drive types come through image/ImagePlatform.h.
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "image/PixelBuffer.h"
@@ -24,6 +25,12 @@ bool WriteJpegRgb(const char* path, const uint8_t* rgb, uint32_t width, uint32_t
 // copied to the thumbnail path unless that exists. True when a thumbnail was written or a copy was
 // attempted. Shows nothing.
 bool WriteJpegThumbnail(const char* thumbPath, uint8_t* rgb, uint32_t width, uint32_t height, int quality);
+
+// The encoding half of WriteJpegThumbnail, into a file the caller opened for writing (so that the
+// caller chooses how it is created); the file is closed in every case. False, with nothing
+// written, for a picture not larger than the thumbnail box in both directions; false also when the
+// encoding or the closing failed.
+bool EncodeJpegThumbnail(std::FILE* file, uint8_t* rgb, uint32_t width, uint32_t height, int quality);
 
 // The picture file a thumbnail file stands for: the thumbnail's name up to its first "." with
 // ".jpg", in the same folder, or, for a thumbnail under the program's "DRVE_<letter>" folder of a

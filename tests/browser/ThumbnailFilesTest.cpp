@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,24 @@ TEST(ThumbnailPath, LiesUnderTheProgramFolderForCdRomAndRemovableDrives) {
   EXPECT_EQ(ThumbnailFolderFor("S:\\Photos\\", app), "D:\\Tools\\DRVE_S\\Photos");
   // Without an application folder the thumbnail folders start at the current drive's root.
   EXPECT_EQ(ThumbnailPathFor("R:\\a.jpg", ""), "\\DRVE_R\\a.cpg");
+}
+
+// Each temporary file as it came into being: its name and attributes, and its size then.
+struct TemporaryFile {
+  std::string name;
+  uint32_t attributes;
+  uint32_t size;
+  bool operator==(const TemporaryFile&) const = default;
+};
+
+std::mutex g_temporaryLock;
+std::vector<TemporaryFile> g_temporaryFiles;
+
+void RecordTemporary(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+  std::lock_guard<std::mutex> hold(g_temporaryLock);
+  g_temporaryFiles.push_back({path.substr(path.rfind('\\') + 1), AttributesOf(path), data.nFileSizeLow});
 }
 
 class ThumbnailFileTest : public testing::Test {
@@ -86,6 +105,49 @@ TEST_F(ThumbnailFileTest, SmallPictureIsAHiddenByteCopyOfItself) {
   SetFileAttributesA((dir_ / "icon.jpg").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+TEST_F(ThumbnailFileTest, TemporaryFilesAreHiddenFromTheStart) {
+  ASSERT_TRUE(WriteTestJpeg(dir_ / "a.jpg", 640, 480));
+  ASSERT_TRUE(WriteTestJpeg(dir_ / "icon.jpg", 80, 60));  // the copy case
+  g_temporaryFiles.clear();
+  SetTemporaryFileObserver(&RecordTemporary);
+  EXPECT_TRUE(MakeThumbnailFile(dir_ / "a.jpg", dir_ / "a.cpg"));
+  EXPECT_TRUE(MakeThumbnailFile(dir_ / "icon.jpg", dir_ / "icon.cpg"));
+  SetTemporaryFileObserver(nullptr);
+  ASSERT_EQ(g_temporaryFiles.size(), 2u);
+  const std::string writer = TemporaryName(GetCurrentProcessId(), 0);
+  const std::string prefix = writer.substr(0, writer.rfind('-') + 1);  // "~thumb-<our id>-"
+  for (const TemporaryFile& file : g_temporaryFiles) {
+    EXPECT_EQ(file.name.substr(0, prefix.size()), prefix);
+    EXPECT_EQ(file.name.substr(file.name.size() - 4), ".tmp");
+    EXPECT_EQ(file.attributes, FILE_ATTRIBUTE_HIDDEN) << file.name;
+    EXPECT_EQ(file.size, 0u) << file.name;
+  }
+  EXPECT_NE(g_temporaryFiles[0].name, g_temporaryFiles[1].name);
+  EXPECT_EQ(AttributesOf(dir_ / "a.cpg"), FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(AttributesOf(dir_ / "icon.cpg"), FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(ReadTestFile(dir_ / "icon.cpg"), ReadTestFile(dir_ / "icon.jpg"));
+  EXPECT_EQ(JpegSize(dir_ / "a.cpg"), (PictureSize{96, 72}));
+}
+
+TEST_F(ThumbnailFileTest, AnImageAnotherProgramIsWritingWaitsUntilItIsWritten) {
+  ASSERT_TRUE(WriteTestJpeg(dir_ / "a.jpg", 640, 480));
+  ASSERT_TRUE(WriteTestJpeg(dir_ / "icon.jpg", 80, 60));
+  for (const char* name : {"a.jpg", "icon.jpg"}) {
+    HANDLE writer = CreateFileA((dir_ / name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    const std::string thumb = dir_ / ThumbnailNameFor(name);
+    EXPECT_FALSE(MakeThumbnailFile(dir_ / name, thumb)) << name;
+    EXPECT_FALSE(PathExists(thumb)) << name;
+    CloseHandle(writer);
+    EXPECT_TRUE(MakeThumbnailFile(dir_ / name, thumb)) << name;
+  }
+  EXPECT_EQ(JpegSize(dir_ / "a.cpg"), (PictureSize{96, 72}));
+  EXPECT_EQ(ReadTestFile(dir_ / "icon.cpg"), ReadTestFile(dir_ / "icon.jpg"));
+  EXPECT_EQ(FileNames(dir_.Path(), "~*"), Names{});
+  EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
 TEST_F(ThumbnailFileTest, AnExistingThumbnailFileIsNeverReplaced) {
   ASSERT_TRUE(WriteTestJpeg(dir_ / "icon.jpg", 80, 60));
   ASSERT_TRUE(WriteTestJpeg(dir_ / "a.jpg", 640, 480));
@@ -125,13 +187,20 @@ TEST_F(ThumbnailFileTest, ListingCreatesTheDriveFoldersOfCdRomAndRemovableDrives
 }
 
 TEST_F(ThumbnailFileTest, PurgeDeletesOnlyTheCurrentFoldersThumbnailFiles) {
-  for (const char* name : {"P\\a.jpg", "P\\a.cpg", "P\\b.cpg", "P\\notes.txt", "P\\~thumb-1-2.tmp",
-                           "P\\sub\\c.cpg", "Q\\d.cpg"}) {
+  ChildProcess ended;
+  ASSERT_TRUE(ended.Started());
+  ended.End();
+  const std::string stale = TemporaryName(ended.Id(), 2);
+  const std::string ours = TemporaryName(GetCurrentProcessId(), 0xffff);  // a writer of ours
+  for (const std::string name : {"P\\a.jpg", "P\\a.cpg", "P\\b.cpg", "P\\notes.txt", "P\\~thumb-notes.tmp",
+                                 "P\\sub\\c.cpg", "Q\\d.cpg"}) {
     ASSERT_TRUE(WriteTestFile(dir_ / name, "x"));
   }
+  ASSERT_TRUE(WriteTestFile(dir_ / ("P\\" + stale), "x"));
+  ASSERT_TRUE(WriteTestFile(dir_ / ("P\\" + ours), "x"));
   SetFileAttributesA((dir_ / "P\\a.cpg").c_str(), FILE_ATTRIBUTE_HIDDEN);
   PurgeThumbnailFiles(dir_ / "P", "D:\\Tools");
-  EXPECT_EQ(FileNames(dir_ / "P"), (Names{"a.jpg", "notes.txt", "sub"}));
+  EXPECT_EQ(FileNames(dir_ / "P"), (Names{"a.jpg", "notes.txt", "sub", ours, "~thumb-notes.tmp"}));
   EXPECT_EQ(FileNames(dir_ / "P\\sub"), Names{"c.cpg"});
   EXPECT_EQ(FileNames(dir_ / "Q"), Names{"d.cpg"});
 

@@ -67,6 +67,7 @@ struct LogState {
   std::map<std::string, int> active;
   std::map<std::string, int> writes;
   std::vector<int> priorities;
+  std::map<std::string, int> writerPriorities;
   int mostAtOnce = 0;
 };
 
@@ -88,6 +89,7 @@ WriterLog::WriterLog() {
   s.active.clear();
   s.writes.clear();
   s.priorities.clear();
+  s.writerPriorities.clear();
   s.mostAtOnce = 0;
   SetThumbnailWriteObserver(&WriterLog::Observe);
 }
@@ -105,6 +107,7 @@ void WriterLog::Observe(const std::string& thumbPath, bool starting) {
   s.mostAtOnce = std::max(s.mostAtOnce, ++s.active[key]);
   ++s.writes[key];
   s.priorities.push_back(GetThreadPriority(GetCurrentThread()));
+  s.writerPriorities[key] = s.priorities.back();
 }
 
 int WriterLog::MostAtOnce() {
@@ -117,7 +120,44 @@ std::map<std::string, int> WriterLog::Writes() {
   return State().writes;
 }
 
+std::map<std::string, int> WriterLog::WriterPriorities() {
+  std::lock_guard<std::mutex> hold(State().lock);
+  return State().writerPriorities;
+}
+
 std::vector<int> WriterLog::Priorities() {
   std::lock_guard<std::mutex> hold(State().lock);
   return State().priorities;
+}
+
+ChildProcess::ChildProcess() {
+  char program[MAX_PATH];
+  if (!GetModuleFileNameA(nullptr, program, MAX_PATH)) return;
+  std::string command = std::string("\"") + program + "\" --gtest_list_tests";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(program, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                      &startup, &info)) {
+    return;
+  }
+  CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  id_ = info.dwProcessId;
+}
+
+ChildProcess::~ChildProcess() { End(); }
+
+void ChildProcess::End() {
+  if (!process_) return;
+  TerminateProcess(process_, 0);
+  WaitForSingleObject(process_, 10000);
+  CloseHandle(process_);
+  process_ = nullptr;
+}
+
+std::string TemporaryName(uint32_t writer, uint32_t counter) {
+  char name[64];
+  std::snprintf(name, sizeof name, "~thumb-%x-%x.tmp", writer, counter);
+  return name;
 }

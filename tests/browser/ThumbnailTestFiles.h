@@ -50,7 +50,30 @@ class WriterLog {
   int MostAtOnce();
   std::map<std::string, int> Writes();  // by upper-cased path
   std::vector<int> Priorities();
+  // The thread priority of the last writer of each file, by upper-cased path.
+  std::map<std::string, int> WriterPriorities();
 
  private:
   static void Observe(const std::string& thumbPath, bool starting);
 };
+
+// Another process of this program, held suspended until ended: a process id that is really in use
+// (or, after End, one that no longer is).
+class ChildProcess {
+ public:
+  ChildProcess();
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+  bool Started() const { return process_ != nullptr; }
+  uint32_t Id() const { return id_; }
+  // Ends the process and waits until it has gone.
+  void End();
+
+ private:
+  void* process_ = nullptr;
+  uint32_t id_ = 0;
+};
+
+// The name a thumbnail writer of process `writer` gives its temporary file number `counter`.
+std::string TemporaryName(uint32_t writer, uint32_t counter);

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,6 +20,11 @@
 namespace {
 
 using Names = std::vector<std::string>;
+
+std::string ToUpper(std::string s) {
+  CharUpperBuffA(s.data(), static_cast<DWORD>(s.size()));
+  return s;
+}
 
 TEST(ThumbnailClaims, HoldASetOfPathsComparedWithoutCase) {
   ThumbnailClaims claims;
@@ -162,11 +169,16 @@ TEST_F(ThumbnailWorkerTest, WorkerWithoutAFolderOrWritableThumbnailsPostsNothing
   RemoveTree(vanished);
   EXPECT_EQ(RunWorker(vanished), 0);
 
-  // On a removable drive whose thumbnail folder was never made, no file can be written.
+  // On a removable drive whose thumbnail folder was never made, no file can be written: nothing
+  // is decoded for nothing.
   DriveFolder removable(kRemovableDrive);
   ASSERT_TRUE(WriteTestJpeg(removable / "a.jpg", 160, 120));
   ASSERT_TRUE(WriteTestJpeg(removable / "small.jpg", 40, 30));
-  EXPECT_EQ(RunWorker(removable.Path()), 0);
+  {
+    WriterLog log;
+    EXPECT_EQ(RunWorker(removable.Path()), 0);
+    EXPECT_TRUE(log.Writes().empty());
+  }
   EXPECT_EQ(FileNames(removable.Path()), (Names{"a.jpg", "small.jpg"}));
 
   // A path the worker's buffer cannot hold whole is refused, not cut.
@@ -195,6 +207,89 @@ TEST_F(ThumbnailWorkerTest, CdRomAndRemovableImagesGetTheirFilesUnderTheProgramF
   EXPECT_EQ(RunWorker(kRemovableDrive), 1);
   DeleteFileA(root.c_str());
   EXPECT_EQ(JpegSize(app_.Path() + "\\DRVE_S\\" + title + ".cpg"), (PictureSize{96, 72}));
+}
+
+TEST_F(ThumbnailWorkerTest, ThumbnailFilesFoundInOneSearchAreNotMadeAgain) {
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "c.old.jpg", "d.2001.jpg"}) {
+    ASSERT_TRUE(WriteTestJpeg(dir_ / name, 160, 120));
+  }
+  ASSERT_TRUE(WriteTestFile(dir_ / "A.CPG", "old"));  // names compare without regard to case
+  ASSERT_TRUE(WriteTestFile(dir_ / "b.cpg", "old"));
+  WriterLog log;
+  EXPECT_EQ(RunWorker(dir_.Path()), 1);
+  const std::map<std::string, int> writes = log.Writes();
+  // c.jpg and c.old.jpg share c.cpg: made once, for whichever came first.
+  ASSERT_EQ(writes.size(), 2u);
+  EXPECT_EQ(writes.begin()->second, 1);
+  EXPECT_EQ(writes.begin()->first, ToUpper(dir_ / "c.cpg"));
+  EXPECT_EQ(FileNames(dir_.Path(), "*.cpg"), (Names{"A.CPG", "b.cpg", "c.cpg", "d.cpg"}));
+  EXPECT_EQ(ReadTestFile(dir_ / "A.CPG"), "old");
+  EXPECT_EQ(ReadTestFile(dir_ / "b.cpg"), "old");
+}
+
+TEST_F(ThumbnailWorkerTest, ADamagedImageDoesNotKeepTheImageSharingItsTitleFromItsFile) {
+  // Whichever of each pair the search returns first, the good one makes the shared file.
+  Names expected;
+  for (int i = 0; i < 8; ++i) {
+    const std::string title = "s" + std::to_string(i);
+    ASSERT_TRUE(WriteTestFile(dir_ / (title + ".jpg"), "garbage"));
+    ASSERT_TRUE(WriteTestJpeg(dir_ / (title + ".old.jpg"), 160, 120));
+    expected.push_back(title + ".cpg");
+  }
+  EXPECT_EQ(RunWorker(dir_.Path()), 1);
+  EXPECT_EQ(FileNames(dir_.Path(), "*.cpg"), expected);
+  EXPECT_EQ(JpegSize(dir_ / "s5.cpg"), (PictureSize{96, 72}));
+}
+
+TEST_F(ThumbnailWorkerTest, AListingDeletesOnlyTheTemporaryFilesOfWritersThatNoLongerRun) {
+  ChildProcess ended;
+  ChildProcess running;  // started before its file was made: its writer may still write
+  ASSERT_TRUE(ended.Started() && running.Started());
+  ended.End();
+  ASSERT_TRUE(WriteTestJpeg(dir_ / "a.jpg", 160, 120));
+  const std::string stale = TemporaryName(ended.Id(), 1);
+  const Names kept = {
+      TemporaryName(GetCurrentProcessId(), 0xffff), TemporaryName(running.Id(), 2),
+      // not our exact pattern: a user's own files
+      "x~thumb-4-1.tmp", "~THUMB-4-1.TMP", "~thumb--1.tmp", "~thumb-4-.tmp", "~thumb-4-1.tmp.bak",
+      "~thumb-123456789-1.tmp", "~thumb-notes.tmp", "~thumb-4-1-2.tmp"};
+  ASSERT_TRUE(WriteTestFile(dir_ / stale, "x"));
+  for (const std::string& name : kept) ASSERT_TRUE(WriteTestFile(dir_ / name, "x")) << name;
+  const std::string folderLikeOurs = TemporaryName(ended.Id(), 3);
+  ASSERT_TRUE(MakeFolders(dir_ / folderLikeOurs));
+
+  EXPECT_EQ(RunWorker(dir_.Path()), 1);
+  Names expected = kept;
+  expected.push_back(folderLikeOurs);
+  std::sort(expected.begin(), expected.end());
+  Names left = FileNames(dir_.Path(), "*~*");
+  EXPECT_EQ(left, expected);
+
+  // On a CD-ROM the temporary files lie in the thumbnail folder under the program's folder.
+  DriveFolder disc(kCdRomDrive);
+  ASSERT_TRUE(WriteTestJpeg(disc / "b.jpg", 160, 120));
+  PrepareThumbnailFolder(disc.Path(), app_.Path());
+  const std::string thumbnails = ThumbnailFolderFor(disc.Path(), app_.Path());
+  ASSERT_TRUE(WriteTestFile(thumbnails + "\\" + stale, "x"));
+  ASSERT_TRUE(WriteTestFile(thumbnails + "\\" + kept[1], "x"));
+  EXPECT_EQ(RunWorker(disc.Path()), 1);
+  EXPECT_EQ(FileNames(thumbnails), (Names{"b.cpg", kept[1]}));
+}
+
+TEST_F(ThumbnailWorkerTest, ATemporaryFileOlderThanTheProcessNowUsingItsIdIsStale) {
+  // The file is made, then a process starts and is given the id in its name, as happens when a
+  // crashed writer's id is handed out again.
+  ASSERT_TRUE(WriteTestFile(dir_ / "made-before.tmp", "x"));
+  Sleep(1500);  // more than the slack allowed for coarse file times
+  ChildProcess later;
+  ASSERT_TRUE(later.Started());
+  const std::string reused = TemporaryName(later.Id(), 1);
+  ASSERT_TRUE(MoveFileA((dir_ / "made-before.tmp").c_str(), (dir_ / reused).c_str()));
+  const std::string fresh = TemporaryName(later.Id(), 2);
+  ASSERT_TRUE(WriteTestFile(dir_ / fresh, "x"));
+  ASSERT_TRUE(WriteTestJpeg(dir_ / "a.jpg", 160, 120));
+  EXPECT_EQ(RunWorker(dir_.Path()), 1);
+  EXPECT_EQ(FileNames(dir_.Path(), "~*"), Names{fresh});
 }
 
 // Several workers and two threads doing what the view does, all on one folder at once.
@@ -239,9 +334,17 @@ TEST_F(ThumbnailWorkerTest, StressManyWorkersAndTheViewOnOneFolder) {
   EXPECT_EQ(JpegSize(dir_ / "p0.cpg"), (PictureSize{96, 72}));
   EXPECT_EQ(FileNames(dir_.Path(), "~thumb-*"), Names{});
   EXPECT_EQ(claims_.Count(), 0u);
+  // A worker that made a file asks for one listing; one that made none asks for nothing.
+  const std::map<std::string, int> writers = log.WriterPriorities();
+  int madeByWorkers = 0;
+  for (const std::string& name : thumbnails) {
+    const auto writer = writers.find(ToUpper(dir_ / name));
+    ASSERT_NE(writer, writers.end()) << name;
+    madeByWorkers += writer->second == THREAD_PRIORITY_IDLE;
+  }
   const int listings = view_.TakeListFolders();
-  EXPECT_GE(listings, 0);
-  EXPECT_LE(listings, 4);
+  EXPECT_EQ(listings > 0, madeByWorkers > 0);
+  EXPECT_LE(listings, std::min(4, madeByWorkers));
 }
 
 }  // namespace
