@@ -60,7 +60,7 @@ bool CImageBrowserApp::InitInstance() {
     delete frame;
     return false;
   }
-  if (!m_pMainWnd) m_pMainWnd = frame;
+  if (!m_pMainWnd) SetMainWnd(frame);
   frame->InitialUpdateFrame();
   frame->ShowWindow(SW_SHOWMAXIMIZED);
   frame->UpdateWindow();

@@ -18,6 +18,7 @@
 
 namespace {
 
+constexpr int kWaitingImage = 0;  // image list index of the picture of an item still waiting
 constexpr UINT kListContextMenu = IDR_CONTEXT_LIST;
 constexpr UINT kSmallPictureBitmap = IDB_SMALL_PICTURE;
 constexpr DWORD kSkippedByReadiness = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY |
@@ -92,7 +93,7 @@ const MessageMap CMyListView::kMessageMap{&CListView::kMessageMap, {
     OnReflectedNotify(LVN_GETDISPINFOA, &CMyListView::OnGetDispInfo),
     OnReflectedNotify(NM_CLICK, &CMyListView::OnClick),
     OnReflectedNotify(NM_DBLCLK, &CMyListView::OnDoubleClick),
-    OnReflectedNotify(LVN_KEYDOWN, &CMyListView::OnKeyDown),
+    OnWmKeyDown(&CMyListView::OnKeyDown),
     OnMessage(WM_CONTEXTMENU, &CMyListView::OnContextMenu),
     OnWmTimer(&CMyListView::OnTimer),
     OnMessage(WM_DESTROY, &CMyListView::OnDestroy),
@@ -119,6 +120,7 @@ void CMyListView::CreateThumbnailList() {
   int spaceX = GetSystemMetrics(SM_CXICONSPACING) - GetSystemMetrics(SM_CXICON) + width;
   int spaceY = GetSystemMetrics(SM_CYICONSPACING) - GetSystemMetrics(SM_CYICON) + height;
   SendMessage(LVM_SETICONSPACING, 0, MAKELPARAM(spaceX, spaceY));
+  PrepareImageSlots(static_cast<int>(scanner_.Count()));
 }
 
 void CMyListView::OnInitialUpdate() {
@@ -154,25 +156,34 @@ void CMyListView::OnDestroy() {
   CView::OnDestroy();
 }
 
+void CMyListView::ClearListing() {
+  SendMessage(LVM_SETITEMCOUNT, 0, LVSICF_NOINVALIDATEALL);
+  scanner_.Clear();
+  loaded_.clear();
+  slots_.Reset(0, 0);
+  annotations_.clear();
+  currentItem_ = -1;
+}
+
 LRESULT CMyListView::OnListFolder(WPARAM, LPARAM lParam) {
   if (lParam) currentFolder_ = reinterpret_cast<const char*>(lParam);
+  ClearListing();
+  // No folder chosen yet: nothing is listed, and nothing is read or written anywhere.
+  if (currentFolder_.empty()) return 0;
   PrepareThumbnailFolder(currentFolder_, Browser().appFolder);
-  SendMessage(LVM_SETITEMCOUNT, 0, LVSICF_NOINVALIDATEALL);
   {
     CWaitCursor wait;
-    scanner_.Clear();
     if (!FolderHasReadableJpeg(currentFolder_)) return 0;
     scanner_.Scan(currentFolder_, kListPrefix, 0);
     CWinApp* app = AfxGetApp();
     scanner_.Sort(app ? app->GetProfileInt("Settings", "SortBy", 0) : 0);
   }
+  Browser().thumbnailClaims.BeginListing();
   StartThumbnailWorker(currentFolder_, m_hWnd, Browser().thumbnailClaims, Browser().appFolder);
   int count = static_cast<int>(scanner_.Count());
-  SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOINVALIDATEALL);
-  AddPendingPicture(count);
   loaded_.assign(static_cast<size_t>(count), 0);
-  annotations_.clear();
-  currentItem_ = -1;
+  PrepareImageSlots(count);
+  SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOINVALIDATEALL);
   return 0;
 }
 
@@ -222,11 +233,13 @@ class BoxCanvas {
 
   bool Valid() const { return bitmap_ != nullptr; }
   HDC Dc() const { return dc_; }
-  // Deselects the bitmap and puts it into slot `index` of the image list.
-  void ReplaceImage(HIMAGELIST list, int index) {
+  // Deselects the bitmap and puts it into image `index` of the image list; false when the list
+  // refused it.
+  bool ReplaceImage(HIMAGELIST list, int index) {
     SelectObject(dc_, old_);
-    ImageList_Replace(list, index, bitmap_, nullptr);
+    const bool replaced = ImageList_Replace(list, index, bitmap_, nullptr) != FALSE;
     old_ = SelectObject(dc_, bitmap_);
+    return replaced;
   }
   int Width() const { return width_; }
   int Height() const { return height_; }
@@ -241,11 +254,21 @@ class BoxCanvas {
 
 }  // namespace
 
-void CMyListView::AddPendingPicture(int count) {
-  if (!thumbnails_) return;
-  ImageList_SetImageCount(thumbnails_, static_cast<UINT>(count + 1));
+void CMyListView::PrepareImageSlots(int count) {
+  std::fill(loaded_.begin(), loaded_.end(), 0);
+  if (!thumbnails_) {
+    slots_.Reset(count, 0);
+    return;
+  }
+  const int width = g_thumbnailWidth;
+  const int height = g_thumbnailHeight;
+  int slotCount = ThumbnailSlots::SlotCountFor(count, uint64_t(width) * height * 3);
+  // Every item waits for its picture when not even the smallest list can be had.
+  while (!ImageList_SetImageCount(thumbnails_, static_cast<UINT>(slotCount + 1)) && slotCount > 0)
+    slotCount /= 2;
+  slots_.Reset(count, slotCount);
   // A pale empty frame: the picture comes as soon as its thumbnail file is made.
-  BoxCanvas canvas(g_thumbnailWidth, g_thumbnailHeight);
+  BoxCanvas canvas(width, height);
   if (!canvas.Valid()) return;
   RECT box{0, 0, canvas.Width(), canvas.Height()};
   HBRUSH fill = CreateSolidBrush(RGB(240, 240, 240));
@@ -255,32 +278,47 @@ void CMyListView::AddPendingPicture(int count) {
   FrameRect(canvas.Dc(), &box, edge);
   DeleteObject(fill);
   DeleteObject(edge);
-  canvas.ReplaceImage(thumbnails_, count);
+  canvas.ReplaceImage(thumbnails_, kWaitingImage);
 }
 
 int CMyListView::PictureOf(int index) {
   if ((GetWindowLongA(m_hWnd, GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT) return 0;
-  size_t slot = static_cast<size_t>(index);
-  if (slot < loaded_.size() && loaded_[slot]) return index;
-  const int pending = static_cast<int>(loaded_.size());
-  std::string imagePath = ItemPath(index);
-  std::string thumbPath = ThumbnailPathFor(imagePath, Browser().appFolder);
-  if (!EnsureThumbnail(imagePath, thumbPath, Browser().thumbnailClaims)) return pending;
+  const size_t item = static_cast<size_t>(index);
+  if (item >= loaded_.size()) return kWaitingImage;
+  if (loaded_[item]) {
+    slots_.Touch(index);
+    return 1 + slots_.SlotOf(index);
+  }
+  const std::string imagePath = ItemPath(index);
+  const std::string thumbPath = ThumbnailPathFor(imagePath, Browser().appFolder);
+  if (!EnsureThumbnail(imagePath, thumbPath, Browser().thumbnailClaims)) return kWaitingImage;
+  if (!LoadPicture(index, thumbPath)) return kWaitingImage;
+  loaded_[item] = 1;
+  return 1 + slots_.SlotOf(index);
+}
+
+bool CMyListView::LoadPicture(int index, const std::string& thumbPath) {
   CFile file;
-  if (!file.Open(thumbPath.c_str(), CFile::modeRead | CFile::shareDenyWrite)) return pending;
+  if (!file.Open(thumbPath.c_str(), CFile::modeRead | CFile::shareDenyWrite)) return false;
   CDib picture;
   picture.Read(file);
   picture.PrepareForDisplay();
 
   BoxCanvas canvas(g_thumbnailWidth, g_thumbnailHeight);
-  if (!canvas.Valid()) return pending;
+  if (!canvas.Valid()) return false;
   PatBlt(canvas.Dc(), 0, 0, canvas.Width(), canvas.Height(), WHITENESS);
   PicturePlacement place = ThumbnailPlacement(canvas.Width(), canvas.Height(), picture.width, picture.height);
   RECT target{place.x, place.y, place.x + place.width, place.y + place.height};
   if (picture.bits) DrawPicture(canvas.Dc(), picture, target);
-  canvas.ReplaceImage(thumbnails_, index);
-  if (slot < loaded_.size()) loaded_[slot] = 1;
-  return index;
+  int evicted = -1;
+  const int slot = slots_.Assign(index, evicted);
+  if (slot < 0) return false;
+  if (evicted >= 0) loaded_[static_cast<size_t>(evicted)] = 0;
+  if (!canvas.ReplaceImage(thumbnails_, 1 + slot)) {
+    slots_.Release(index);
+    return false;
+  }
+  return true;
 }
 
 void CMyListView::ShowInPreview() {
@@ -329,16 +367,17 @@ void CMyListView::OnDoubleClick(NMHDR*, LRESULT* result) {
   OpenSelected();
 }
 
-void CMyListView::OnKeyDown(NMHDR* header, LRESULT* result) {
-  *result = 1;
-  WORD key = reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey;
-  int count = ItemCount();
-  if (count == 0) return;
-  if (key == VK_LEFT || key == VK_UP) {
-    if (currentItem_ > 0) StepTo(currentItem_ - 1);
-  } else if (key == VK_RIGHT || key == VK_DOWN) {
-    if (currentItem_ < count - 1) StepTo(currentItem_ + 1);
-  }
+bool CMyListView::OnKeyDown(UINT key, UINT, UINT) {
+  // The arrow keys step linearly in item order in every mode; the control's own navigation
+  // (which moves by rows and columns) never runs after them.
+  const bool back = key == VK_LEFT || key == VK_UP;
+  const bool forward = key == VK_RIGHT || key == VK_DOWN;
+  if (!back && !forward) return false;
+  const int count = ItemCount();
+  if (count == 0) return true;
+  if (back && currentItem_ > 0) StepTo(currentItem_ - 1);
+  if (forward && currentItem_ < count - 1) StepTo(currentItem_ + 1);
+  return true;
 }
 
 LRESULT CMyListView::OnContextMenu(WPARAM, LPARAM lParam) {
@@ -383,11 +422,11 @@ void CMyListView::OnTimer(UINT_PTR id) {
   if (currentItem_ == count - 1) StopAutoAdvance();
 }
 
-void CMyListView::ClearLoadedFlags() { std::fill(loaded_.begin(), loaded_.end(), 0); }
-
 void CMyListView::SortFiles(int order) {
   scanner_.Sort(order);
-  ClearLoadedFlags();
+  // Items change places: no slot belongs to its item any more.
+  std::fill(loaded_.begin(), loaded_.end(), 0);
+  slots_.Reset(static_cast<int>(scanner_.Count()), slots_.SlotCount());
   SendMessage(LVM_SETITEMCOUNT, scanner_.Count(), 0);
   if (CWinApp* app = AfxGetApp()) app->WriteProfileInt("Settings", "SortBy", order);
 }

@@ -1,12 +1,14 @@
 #pragma once
 // The middle pane: the current folder's JPEG files as thumbnails (icon mode) or as a four-column
 // detail list (report mode). A virtual list: item i shows record i of the folder scan, and its
-// picture is image i of the thumbnail image list, made from the item's thumbnail file on demand.
+// picture is made from the item's thumbnail file on demand into one of a bounded number of slots
+// of the thumbnail image list (ThumbnailSlots); image 0 is the picture of an item still waiting.
 #include <map>
 #include <string>
 #include <vector>
 
 #include "browser/FolderScan.h"
+#include "browser/ThumbnailSlots.h"
 #include "framework/View.h"
 
 // Texts of the detail columns.
@@ -71,7 +73,7 @@ class CMyListView : public CListView {
   void OnGetDispInfo(NMHDR* header, LRESULT* result);
   void OnClick(NMHDR* header, LRESULT* result);
   void OnDoubleClick(NMHDR* header, LRESULT* result);
-  void OnKeyDown(NMHDR* header, LRESULT* result);
+  bool OnKeyDown(UINT key, UINT repeat, UINT flags);
   LRESULT OnContextMenu(WPARAM, LPARAM);
   void OnTimer(UINT_PTR id);
   void OnDestroy();
@@ -85,19 +87,24 @@ class CMyListView : public CListView {
   void OnUpdateStartAutoAdvance(CCmdUI& ui);
 
  private:
-  void ClearLoadedFlags();
   void CreateThumbnailList();
-  // Image index of item `index`'s picture, making it from the thumbnail file when needed; -1 for
-  // no picture this time.
+  // Image index of item `index`'s picture, making it from the thumbnail file when needed; the
+  // waiting picture (image 0) when there is none this time.
   int PictureOf(int index);
+  // Draws the thumbnail file into an image slot for `index`; false when no picture was put there.
+  bool LoadPicture(int index, const std::string& thumbPath);
   void StopAutoAdvance();
-  // Puts the picture shown while an item's thumbnail is being made after the items' images.
-  void AddPendingPicture(int count);
+  // Sizes the image list for `count` items (the waiting picture and the slots) and forgets which
+  // item each slot held.
+  void PrepareImageSlots(int count);
+  // Forgets every listing state: no records, no pictures, no current item.
+  void ClearListing();
 
   std::string currentFolder_;
   CFolderScan scanner_;
   int currentItem_ = -1;
   std::vector<int> loaded_;
+  ThumbnailSlots slots_;
   std::map<std::string, std::string> annotations_;
   HIMAGELIST thumbnails_ = nullptr;
   HIMAGELIST smallImages_ = nullptr;

@@ -38,6 +38,23 @@ size_t ThumbnailClaims::Count() {
   return keys_.size();
 }
 
+void ThumbnailClaims::NoteFailure(const std::string& thumbPath) {
+  std::string key = ClaimKey(thumbPath);
+  CSingleLock lock(mutex_);
+  failed_.insert(std::move(key));
+}
+
+bool ThumbnailClaims::FailedThisListing(const std::string& thumbPath) {
+  const std::string key = ClaimKey(thumbPath);
+  CSingleLock lock(mutex_);
+  return failed_.count(key) != 0;
+}
+
+void ThumbnailClaims::BeginListing() {
+  CSingleLock lock(mutex_);
+  failed_.clear();
+}
+
 ThumbnailClaim::ThumbnailClaim(ThumbnailClaims& claims, std::string thumbPath)
     : claims_(claims), thumbPath_(std::move(thumbPath)), held_(claims.TryClaim(thumbPath_)) {}
 

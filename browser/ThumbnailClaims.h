@@ -23,9 +23,18 @@ class ThumbnailClaims {
   bool IsClaimed(const std::string& thumbPath);
   size_t Count();
 
+  // Thumbnail files that could not be made since the current listing began. Neither the view nor
+  // a worker decodes their images again until the next listing, so that a damaged image whose
+  // thumbnail cannot be written shows its warning once per listing, not at every redraw.
+  void NoteFailure(const std::string& thumbPath);
+  bool FailedThisListing(const std::string& thumbPath);
+  // A listing begins: every image may be tried again.
+  void BeginListing();
+
  private:
   CMutex mutex_;
-  std::set<std::string> keys_;  // upper-cased paths
+  std::set<std::string> keys_;    // upper-cased paths
+  std::set<std::string> failed_;  // upper-cased paths
 };
 
 // One claim held for a scope: taken at construction when the path is free, given back at

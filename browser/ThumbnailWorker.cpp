@@ -46,18 +46,21 @@ unsigned __stdcall ThumbnailWorker(void* parameter) {
 // True when this call made the file.
 bool MakeMissingThumbnail(const std::string& imagePath, const std::string& thumbPath,
                           ThumbnailClaims& claims) {
-  if (PathExists(thumbPath)) return false;
+  if (PathExists(thumbPath) || claims.FailedThisListing(thumbPath)) return false;
   ThumbnailClaim claim(claims, thumbPath);
   // Looked for again under the claim: another thread may have finished it in the meantime.
-  return claim && !PathExists(thumbPath) && MakeThumbnailFile(imagePath, thumbPath);
+  if (!claim || PathExists(thumbPath)) return false;
+  if (MakeThumbnailFile(imagePath, thumbPath)) return true;
+  claims.NoteFailure(thumbPath);
+  return false;
 }
 
 }  // namespace
 
 bool StartThumbnailWorker(const std::string& folder, HWND view, ThumbnailClaims& claims,
                           const std::string& appFolder, HANDLE finished) {
-  // A cut path could name another folder.
-  if (folder.size() >= MAX_PATH) return false;
+  // A cut path could name another folder; no folder at all would search the current directory.
+  if (folder.empty() || folder.size() >= MAX_PATH) return false;
   auto start = std::make_unique<WorkerStart>();
   std::memcpy(start->folder, folder.c_str(), folder.size() + 1);
   start->view = view;
@@ -76,11 +79,13 @@ bool StartThumbnailWorker(const std::string& folder, HWND view, ThumbnailClaims&
 
 int MakeFolderThumbnails(const std::string& folder, HWND view, ThumbnailClaims& claims,
                          const std::string& appFolder) {
+  if (folder.empty()) return 0;
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(PathJoin(folder, "*.jpg").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return 0;
   int made = 0;
   do {
+    if (AfxWorkerStopRequested()) break;  // the program is ending
     if (found.dwFileAttributes & kSkippedAttributes) continue;
     const std::string imagePath = PathJoin(folder, found.cFileName);
     if (MakeMissingThumbnail(imagePath, ThumbnailPathFor(imagePath, appFolder), claims)) ++made;

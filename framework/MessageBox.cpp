@@ -14,7 +14,7 @@ struct RecorderState {
 };
 
 RecorderState& State() {
-  static RecorderState state;
+  static RecorderState& state = *new RecorderState;  // never destroyed: workers may show boxes late
   return state;
 }
 
@@ -23,18 +23,17 @@ RecorderState& State() {
 int AfxMessageBox(const char* text, UINT type, const char* caption) {
   CWinApp* app = AfxGetApp();
   std::string title = caption && *caption ? caption : (app ? app->AppName() : std::string());
+  // Owned by the main window, also from worker threads, so that a box never hides behind it.
+  HWND owner = app ? app->MainWindowHandleAnyThread() : nullptr;
+  if (owner && GetCurrentThreadId() == app->ThreadId()) owner = GetLastActivePopup(owner);
   {
     RecorderState& s = State();
     std::lock_guard<std::mutex> hold(s.lock);
     if (s.depth > 0) {
-      s.boxes.push_back({text ? text : "", title, type});
+      s.boxes.push_back({text ? text : "", title, type, owner});
       return s.answer;
     }
   }
-  // Boxes from worker threads have no owner: a window of another thread must not be disabled.
-  HWND owner = nullptr;
-  if (app && app->MainWindowHandle() && GetCurrentThreadId() == app->ThreadId())
-    owner = GetLastActivePopup(app->MainWindowHandle());
   return MessageBoxA(owner, text ? text : "", title.c_str(), type);
 }
 

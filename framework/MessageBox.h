@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-// Shows a modal box owned by the application's main window (if any). An empty caption means the
+// Shows a modal box owned by the application's main window (if any), also when called from a
+// worker thread, so that the box never hides behind the window. An empty caption means the
 // application's title. Safe to call from any thread.
 int AfxMessageBox(const char* text, UINT type = MB_OK, const char* caption = nullptr);
 
@@ -14,6 +15,7 @@ struct MessageBoxRecord {
   std::string text;
   std::string caption;
   UINT type = 0;
+  HWND owner = nullptr;  // the window the box would have been owned by
 };
 
 // While an instance lives, boxes are recorded instead of shown and answered with `answer`.

@@ -114,6 +114,16 @@ MessageEntry OnWmMenuSelect(void (T::*handler)(UINT item, UINT flags, HMENU menu
   });
 }
 
+// Key press: bool Handler(UINT key, UINT repeat, UINT flags) returns true when it consumed the key;
+// a key it leaves goes on to the window's previous procedure.
+template <class T>
+MessageEntry OnWmKeyDown(bool (T::*handler)(UINT key, UINT repeat, UINT flags)) {
+  return msgmap_detail::Make<T>(EntryKind::Message, WM_KEYDOWN, 0, 0, 0, [handler](T& t, WPARAM wp, LPARAM lp) {
+    if ((t.*handler)(UINT(wp), UINT(LOWORD(lp)), UINT(HIWORD(lp)))) return LRESULT{0};
+    return t.Default();
+  });
+}
+
 // Command: void Handler().
 template <class T>
 MessageEntry OnCommand(UINT id, void (T::*handler)()) {

@@ -1,33 +1,31 @@
 #pragma once
-// Locks: an unnamed Win32 mutex and a scoped holder.
+// Locks: a lock that cannot fail (a slim reader/writer lock used exclusively) and a scoped holder.
+// A kernel mutex could fail its wait and leave the holder to carry on unlocked.
 #include <windows.h>
 
 class CMutex {
  public:
-  CMutex() : handle_(CreateMutexA(nullptr, FALSE, nullptr)) {}
-  ~CMutex() {
-    if (handle_) CloseHandle(handle_);
-  }
+  CMutex() = default;
   CMutex(const CMutex&) = delete;
   CMutex& operator=(const CMutex&) = delete;
 
-  bool Lock() { return WaitForSingleObject(handle_, INFINITE) == WAIT_OBJECT_0; }
-  void Unlock() { ReleaseMutex(handle_); }
+  void Lock() { AcquireSRWLockExclusive(&lock_); }
+  void Unlock() { ReleaseSRWLockExclusive(&lock_); }
+  // True when the lock was free and is now held by the caller.
+  bool TryLock() { return TryAcquireSRWLockExclusive(&lock_) != 0; }
 
  private:
-  HANDLE handle_;
+  SRWLOCK lock_ = SRWLOCK_INIT;
 };
 
+// Holds the lock for its lifetime; the lock is always held once the constructor returns.
 class CSingleLock {
  public:
-  explicit CSingleLock(CMutex& mutex) : mutex_(mutex), locked_(mutex.Lock()) {}
-  ~CSingleLock() {
-    if (locked_) mutex_.Unlock();
-  }
+  explicit CSingleLock(CMutex& mutex) : mutex_(mutex) { mutex_.Lock(); }
+  ~CSingleLock() { mutex_.Unlock(); }
   CSingleLock(const CSingleLock&) = delete;
   CSingleLock& operator=(const CSingleLock&) = delete;
 
  private:
   CMutex& mutex_;
-  bool locked_;
 };

@@ -1,5 +1,6 @@
 #include "framework/WinApp.h"
 
+#include "framework/Thread.h"
 #include "framework/Wnd.h"
 
 namespace {
@@ -31,6 +32,11 @@ CWinApp::~CWinApp() {
 }
 
 HWND CWinApp::MainWindowHandle() const { return m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr; }
+
+void CWinApp::SetMainWnd(CWnd* wnd) {
+  m_pMainWnd = wnd;
+  mainWindowHandle_.store(wnd ? wnd->m_hWnd : nullptr);
+}
 
 void CWinApp::SetRegistryKey(const char* company) {
   profile_.SetRoot(std::string("Software\\") + company + "\\" + appName_);
@@ -127,12 +133,21 @@ CWaitCursor::~CWaitCursor() {
   if (CWinApp* app = AfxGetApp()) app->EndWaitCursor();
 }
 
+int AfxEndProcess(int exitCode) {
+  if (!AfxStopWorkers(kWorkerExitWait)) {
+    // A worker still runs: end here, before static objects are destroyed under it. ExitProcess
+    // ends the other threads first.
+    ExitProcess(static_cast<UINT>(exitCode));
+  }
+  return exitCode;
+}
+
 int AfxWinMain() {
   CWinApp* app = AfxGetApp();
   if (!app) return -1;
   if (!app->InitInstance()) {
     if (app->m_pMainWnd) app->m_pMainWnd->DestroyWindow();
-    return app->ExitInstance();
+    return AfxEndProcess(app->ExitInstance());
   }
-  return app->Run();
+  return AfxEndProcess(app->Run());
 }

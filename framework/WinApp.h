@@ -3,6 +3,7 @@
 // idle processing, the registry profile and the wait cursor.
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,11 @@ class CWinApp : public CCmdTarget {
 
   const std::string& AppName() const { return appName_; }
   HWND MainWindowHandle() const;
+  // The main window's handle as last set by SetMainWnd, readable from worker threads (which must
+  // not touch the window object itself).
+  HWND MainWindowHandleAnyThread() const { return mainWindowHandle_.load(); }
+  // Makes `wnd` (created) the main window, or clears it.
+  void SetMainWnd(CWnd* wnd);
   DWORD ThreadId() const { return threadId_; }
 
   void OnFileNew() {}  // no document types: nothing to make
@@ -61,6 +67,7 @@ class CWinApp : public CCmdTarget {
 
  private:
   std::string appName_;
+  std::atomic<HWND> mainWindowHandle_{nullptr};
   RegistryProfile profile_;
   std::vector<std::string> recentFiles_;
   DWORD threadId_ = 0;
@@ -72,6 +79,11 @@ class CWinApp : public CCmdTarget {
 CWinApp* AfxGetApp();
 // The program's entry: InitInstance, then the message loop; the process exit code.
 int AfxWinMain();
+// How long the end of the program waits for its workers to stop.
+inline constexpr DWORD kWorkerExitWait = 3000;
+// Asks the workers to stop and waits for them; if one still runs after kWorkerExitWait, ends the
+// process at once with `exitCode`. Otherwise returns `exitCode` for a normal return from main.
+int AfxEndProcess(int exitCode);
 
 // Shows the wait cursor for the life of the object.
 class CWaitCursor {

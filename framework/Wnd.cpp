@@ -99,7 +99,14 @@ LRESULT CALLBACK CWnd::SharedWndProc(HWND hwnd, UINT message, WPARAM wParam, LPA
   }
   CurrentMessage saved = wnd->m_current;
   wnd->m_current = {message, wParam, lParam};
-  LRESULT result = wnd->WindowProc(message, wParam, lParam);
+  LRESULT result = 0;
+  try {
+    result = wnd->WindowProc(message, wParam, lParam);
+  } catch (...) {
+    // Nothing may unwind through the system's code (out of memory in a handler, say): the
+    // message counts as not handled.
+    result = wnd->DefWindowProc(message, wParam, lParam);
+  }
   if (message == WM_NCDESTROY) {
     wnd->FinishDestroy();
     return result;
@@ -116,7 +123,7 @@ void CWnd::FinishDestroy() {
   m_hWnd = nullptr;
   CWinApp* app = AfxGetApp();
   if (app && app->m_pMainWnd == this) {
-    app->m_pMainWnd = nullptr;
+    app->SetMainWnd(nullptr);
     PostQuitMessage(0);
   }
   PostNcDestroy();

@@ -29,7 +29,7 @@ unsigned __stdcall DriveWatcher(void* param) {
 
 HANDLE StartDriveWatcher(int drive, HANDLE stopEvent, HWND tree) {
   auto start = std::make_unique<DriveWatchStart>(DriveWatchStart{drive, stopEvent, tree});
-  HANDLE thread = AfxBeginThread(DriveWatcher, start.get(), THREAD_PRIORITY_IDLE);
+  HANDLE thread = AfxBeginThread(DriveWatcher, start.get(), THREAD_PRIORITY_IDLE, ThreadEnd::JoinedByOwner);
   if (!thread) return nullptr;
   start.release();
   return thread;

@@ -11,7 +11,8 @@ mkdir -p "$deps"
 
 packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix cmake nasm make
-  wine wine32:i386 fonts-wine xvfb xauth imagemagick
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+  wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick
   googletest libgtest-dev libjpeg62-turbo-dev g++ dpkg-dev
 )
 
@@ -47,40 +48,51 @@ ensure_deb_src() {
   as_root apt-get update -qq
 }
 
-toolchain=$root/cmake/mingw-i686.cmake
-prefix=$deps/mingw
+# The Windows target of this machine (scripts/target.sh); its dependencies get a folder each.
+target=
+toolchain=
+prefix=
+choose_target() {
+  # shellcheck source=scripts/target.sh
+  . "$root/scripts/target.sh"
+  target=$(lumavex_target)
+  toolchain=$root/cmake/mingw-$target.cmake
+  if [ "$target" = i686 ]; then prefix=$deps/mingw; else prefix=$deps/mingw-$target; fi
+}
 
 build_libjpeg() {
-  local stamp=$deps/libjpeg.stamp
+  local stamp=$prefix/libjpeg.stamp
   [ -f "$stamp" ] && [ -f "$prefix/lib/libjpeg.a" ] && return 0
   ensure_deb_src
-  echo "bootstrap: building libjpeg-turbo for i686 MinGW"
-  rm -rf "$deps/src/libjpeg" && mkdir -p "$deps/src/libjpeg"
-  (cd "$deps/src/libjpeg" && apt-get source -qq libjpeg-turbo >/dev/null)
+  echo "bootstrap: building libjpeg-turbo for $target MinGW"
+  local work=$deps/src/libjpeg-$target
+  rm -rf "$work" && mkdir -p "$work"
+  (cd "$work" && apt-get source -qq libjpeg-turbo >/dev/null)
   local src
-  src=$(find "$deps/src/libjpeg" -mindepth 1 -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n 1)
-  cmake -S "$src" -B "$deps/src/libjpeg/build" -G "Unix Makefiles" \
+  src=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n 1)
+  cmake -S "$src" -B "$work/build" -G "Unix Makefiles" \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_SYSTEM_PROCESSOR=i686 \
+    -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_SYSTEM_PROCESSOR="$target" \
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=ON -DREQUIRE_SIMD=ON \
     -DWITH_TURBOJPEG=OFF -DWITH_JPEG8=OFF -DWITH_JPEG7=OFF >/dev/null
-  cmake --build "$deps/src/libjpeg/build" -j"$(nproc)" >/dev/null
-  cmake --install "$deps/src/libjpeg/build" >/dev/null
+  cmake --build "$work/build" -j"$(nproc)" >/dev/null
+  cmake --install "$work/build" >/dev/null
   touch "$stamp"
 }
 
 build_gtest() {
-  local stamp=$deps/gtest.stamp
+  local stamp=$prefix/gtest.stamp
   [ -f "$stamp" ] && [ -f "$prefix/lib/libgtest.a" ] && return 0
-  echo "bootstrap: building GoogleTest for i686 MinGW"
-  cmake -S /usr/src/googletest -B "$deps/src/gtest-build" -G "Unix Makefiles" \
+  echo "bootstrap: building GoogleTest for $target MinGW"
+  cmake -S /usr/src/googletest -B "$deps/src/gtest-build-$target" -G "Unix Makefiles" \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$prefix" -Dgtest_disable_pthreads=OFF -DBUILD_GMOCK=ON >/dev/null
-  cmake --build "$deps/src/gtest-build" -j"$(nproc)" >/dev/null
-  cmake --install "$deps/src/gtest-build" >/dev/null
+  cmake --build "$deps/src/gtest-build-$target" -j"$(nproc)" >/dev/null
+  cmake --install "$deps/src/gtest-build-$target" >/dev/null
   touch "$stamp"
 }
 
 ensure_packages
+choose_target
 build_libjpeg
 build_gtest

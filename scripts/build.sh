@@ -13,6 +13,16 @@ if [ "${LUMAVEX_SKIP_HOST:-0}" != 1 ]; then
   cmake -S "$root" -B "$build/host" -DLUMAVEX_HOST=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
   cmake --build "$build/host" -j"$jobs"
 fi
-cmake -S "$root" -B "$build/mingw" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-  -DLUMAVEX_DEPS="$build/deps/mingw" -DLUMAVEX_HOST_BUILD="$build/host" >/dev/null
+# shellcheck source=scripts/target.sh
+. "$root/scripts/target.sh"
+target=$(lumavex_target)
+if [ "$target" = i686 ]; then deps=$build/deps/mingw; else deps=$build/deps/mingw-$target; fi
+# One build folder for the Windows build, whichever target: start again when the target changes.
+if [ -d "$build/mingw" ] && [ "$(cat "$build/mingw/.lumavex-target" 2>/dev/null || echo i686)" != "$target" ]; then
+  rm -rf "$build/mingw"
+fi
+mkdir -p "$build/mingw"
+echo "$target" > "$build/mingw/.lumavex-target"
+cmake -S "$root" -B "$build/mingw" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$target.cmake" \
+  -DLUMAVEX_DEPS="$deps" -DLUMAVEX_HOST_BUILD="$build/host" >/dev/null
 cmake --build "$build/mingw" -j"$jobs" "$@"

@@ -10,7 +10,17 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 if [ "${1:-}" = "--prefix" ]; then prefix=$2; shift 2; else prefix=${WINEPREFIX:?}; fi
-export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all}
+# shellcheck source=scripts/target.sh
+. "$(dirname "$0")/target.sh"
+if [ "$(lumavex_target)" = i686 ]; then
+  export WINEARCH=win32
+  wine() { command wine "$@"; }
+else
+  # Debian's wine launcher always picks the 32-bit loader when it is installed.
+  export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
+  wine() { /usr/lib/wine/wine64 "$@"; }
+fi
+export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer prompts in a fresh prefix.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
 
@@ -18,7 +28,7 @@ mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
 if [ ! -f "$prefix/.lumavex-ready" ]; then
-  wineboot -i >/dev/null 2>&1
+  wine wineboot -i >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
   wineserver -w
@@ -38,4 +48,4 @@ flock -u 9
 exec 9>&-
 
 [ "${1:-}" = "--init-only" ] && exit 0
-exec wine "$@"
+if [ "$WINEARCH" = win32 ]; then exec wine "$@"; else exec /usr/lib/wine/wine64 "$@"; fi

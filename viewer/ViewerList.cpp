@@ -1,6 +1,6 @@
 #include "viewer/ViewerList.h"
 
 ViewerState& Viewers() {
-  static ViewerState state;
+  static ViewerState& state = *new ViewerState;
   return state;
 }

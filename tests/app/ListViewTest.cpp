@@ -1,3 +1,6 @@
+#include <array>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -5,12 +8,18 @@
 #include "browser/ListMessages.h"
 #include "browser/MyListView.h"
 #include "browser/ThumbnailFiles.h"
+#include "framework/Thread.h"
 #include "image/JpegFile.h"
+#include "image/PixelBuffer.h"
 #include "tests/app/AppFixture.h"
 #include "tests/browser/ThumbnailTestFiles.h"
 #include "tests/support/TempDir.h"
 #include "viewer/MyScrollView.h"
 #include "viewer/ViewerList.h"
+
+extern "C" {
+#include <jpeglib.h>
+}
 
 namespace {
 
@@ -76,6 +85,16 @@ class ListView : public AppTest {
     DeleteDC(dc);
     return pixels;
   }
+  // A real key press on the list control: posted key-down and key-up messages, dispatched by the
+  // message loop as typed keys are.
+  void PressKey(UINT key) {
+    const UINT scan = MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
+    const bool extended = key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN || key == VK_HOME;
+    const LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16) | (extended ? (1 << 24) : 0);
+    PostMessageA(list_->m_hWnd, WM_KEYDOWN, key, down);
+    PostMessageA(list_->m_hWnd, WM_KEYUP, key, down | (1u << 30) | (1u << 31));
+    PumpMessages();
+  }
   void SetModified(const std::string& path, int dayOfMonth) {
     SYSTEMTIME st{2021, 3, 0, static_cast<WORD>(dayOfMonth), 12, 0, 0, 0};
     FILETIME ft;
@@ -99,16 +118,19 @@ TEST_F(ListView, SizeTextsRoundUpToKilobytes) {
 }
 
 TEST_F(ListView, ItemsShowTheirFourColumns) {
-  WriteTestJpeg(dir_ / "harbour.jpg", 64, 48);
+  // The texts of a known size and time (the tests run with TZ=UTC in the en-US locale).
+  WriteTestFile(dir_ / "harbour.jpg", std::string(5000, 'x'));
+  WriteTestFile(dir_ / "quay.jpg", std::string(1025, 'x'));
   SetModified(dir_ / "harbour.jpg", 9);
+  SetModified(dir_ / "quay.jpg", 21);
   List(dir_.Path());
-  ASSERT_EQ(list_->ItemCount(), 1);
+  ASSERT_EQ(list_->ItemCount(), 2);
   EXPECT_EQ(Text(0, 0), "harbour.jpg");
-  EXPECT_EQ(Text(0, 1), SizeColumnText(list_->Records()[0].size));
+  EXPECT_EQ(Text(0, 1), "5 KB");
   EXPECT_EQ(Text(0, 2), "JPEG Image");
-  std::string modified = Text(0, 3);
-  EXPECT_EQ(modified, ModifiedColumnText(list_->Records()[0].modified));
-  EXPECT_NE(modified.find(' '), std::string::npos);  // date, a blank, time
+  EXPECT_EQ(Text(0, 3), "3/9/2021 12:00:00 PM");
+  EXPECT_EQ(Text(1, 1), "2 KB");
+  EXPECT_EQ(Text(1, 3), "3/21/2021 12:00:00 PM");
   Command(ID_VIEW_DISPLAY_MODE);  // the columns show in report mode
   HWND header = reinterpret_cast<HWND>(list_->SendMessage(LVM_GETHEADER));
   EXPECT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 4);
@@ -215,10 +237,11 @@ class ItemPictures : public ListView {
 TEST_F(ItemPictures, AWidePictureSitsBetweenWhiteBands) {
   ImageWithThumbnail("wide", 96, 72);
   List(dir_.Path());
-  EXPECT_EQ(Image(0), 0);
+  const int image = Image(0);
+  EXPECT_NE(image, 0);  // image 0 is the waiting picture
   EXPECT_EQ(list_->LoadedFlags()[0], 1);
   int left, top, right, bottom, size;
-  PictureBounds(0, left, top, right, bottom, size);
+  PictureBounds(image, left, top, right, bottom, size);
   EXPECT_EQ(size, 96);
   EXPECT_EQ(left, 0);
   EXPECT_EQ(right, 95);
@@ -229,9 +252,8 @@ TEST_F(ItemPictures, AWidePictureSitsBetweenWhiteBands) {
 TEST_F(ItemPictures, ATallPictureLeavesAWhiteBandOnTheRight) {
   ImageWithThumbnail("tall", 96, 128);
   List(dir_.Path());
-  Image(0);
   int left, top, right, bottom, size;
-  PictureBounds(0, left, top, right, bottom, size);
+  PictureBounds(Image(0), left, top, right, bottom, size);
   EXPECT_EQ(left, 0);
   EXPECT_EQ(right, 71);
   EXPECT_EQ(top, 0);
@@ -244,9 +266,8 @@ TEST_F(ItemPictures, AnOldSmallThumbnailIsEnlargedInABiggerBox) {
   list_->PurgeThumbnails();  // makes the image list at 192; the old .cpg is deleted too, so put it back
   ImageWithThumbnail("old", 96, 72);
   List(dir_.Path());
-  Image(0);
   int left, top, right, bottom, size;
-  PictureBounds(0, left, top, right, bottom, size);
+  PictureBounds(Image(0), left, top, right, bottom, size);
   EXPECT_EQ(size, 192);
   EXPECT_EQ(top, 24);
   EXPECT_EQ(bottom, 167);
@@ -257,23 +278,31 @@ TEST_F(ItemPictures, AnEmptyThumbnailFileGivesAWhiteSquare) {
   WriteTestJpeg(dir_ / "x.jpg", 640, 480);
   WriteTestFile(dir_ / "x.cpg", "");
   List(dir_.Path());
-  EXPECT_EQ(Image(0), 0);
+  const int image = Image(0);
+  EXPECT_NE(image, 0);
   EXPECT_EQ(list_->LoadedFlags()[0], 1);
   int w, h;
-  for (COLORREF c : ImagePixels(0, w, h)) ASSERT_TRUE(White(c));
+  for (COLORREF c : ImagePixels(image, w, h)) ASSERT_TRUE(White(c));
 }
 
-TEST_F(ItemPictures, AMissingThumbnailIsMadeOnDemand) {
+TEST_F(ItemPictures, AMissingThumbnailIsMadeOnDemandByTheViewItself) {
   WriteTestJpeg(dir_ / "new.jpg", 640, 480);
-  Command(ID_VIEW_DISPLAY_MODE);  // report mode: no pictures, so the worker makes the file
   List(dir_.Path());
-  EXPECT_EQ(Image(0), 0);
-  Command(ID_VIEW_DISPLAY_MODE);
-  PumpUntil([this] { return PathExists(dir_ / "new.cpg"); });
-  List(dir_.Path());
-  EXPECT_EQ(Image(0), 0);
+  // The listing's worker is asked to stop at once and waited for, so that only the view can make
+  // the file from here on; the view's own picture request makes it.
+  ASSERT_TRUE(AfxStopWorkers(10000));
+  AfxResetWorkerStop();
+  DeleteFileA((dir_ / "new.cpg").c_str());
+  const int image = Image(0);
+  EXPECT_NE(image, 0);
+  EXPECT_EQ(list_->LoadedFlags()[0], 1);
   EXPECT_EQ(JpegSize(dir_ / "new.cpg"), (PictureSize{96, 72}));
   EXPECT_TRUE(GetFileAttributesA((dir_ / "new.cpg").c_str()) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(AfxRunningWorkerCount(), 0);
+  int left, top, right, bottom, size;
+  PictureBounds(image, left, top, right, bottom, size);
+  EXPECT_EQ(top, 12);
+  EXPECT_EQ(bottom, 83);
 }
 
 TEST_F(ItemPictures, ReportModeShowsTheSmallPictureAndMakesNoThumbnail) {
@@ -287,27 +316,255 @@ TEST_F(ItemPictures, ReportModeShowsTheSmallPictureAndMakesNoThumbnail) {
   EXPECT_EQ(list_->LoadedFlags()[0], 0);
 }
 
-TEST_F(ListView, ArrowKeysStepFromNoItemToTheFirstAndShowItInThePreview) {
-  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) WriteTestJpeg(dir_ / name, 40, 30);
+// A JPEG of one solid colour.
+void WriteSolidJpeg(const std::string& path, uint32_t width, uint32_t height, uint8_t r, uint8_t g, uint8_t b) {
+  std::vector<uint8_t> rgb(size_t{width} * height * 3);
+  for (size_t i = 0; i < rgb.size(); i += 3) {
+    rgb[i] = r;
+    rgb[i + 1] = g;
+    rgb[i + 2] = b;
+  }
+  ASSERT_TRUE(WriteJpegRgb(path.c_str(), rgb.data(), width, height, 95));
+}
+
+bool Near(COLORREF c, int r, int g, int b) {
+  return std::abs(GetRValue(c) - r) < 12 && std::abs(GetGValue(c) - g) < 12 && std::abs(GetBValue(c) - b) < 12;
+}
+
+TEST_F(ItemPictures, ManyItemsAtTheLargestBoxShareABoundedImageListAndEachShowsItsOwnPicture) {
+  SetThumbnailBox(504);
+  list_->PurgeThumbnails();
+  // More items than the image list has slots at this box; each a colour of its own.
+  const int count = ThumbnailSlots::SlotCountFor(1000, 504 * 504 * 3) + 20;
+  ASSERT_LT(count, 1000);
+  auto colour = [](int i) { return std::array<int, 3>{(i * 37) % 200 + 20, (i * 91) % 200 + 20, (i * 53) % 200 + 20}; };
+  for (int i = 0; i < count; ++i) {
+    auto c = colour(i);
+    char name[16];
+    wsprintfA(name, "s%03d.jpg", i);
+    WriteSolidJpeg(dir_ / name, 64, 48, uint8_t(c[0]), uint8_t(c[1]), uint8_t(c[2]));
+  }
   List(dir_.Path());
+  ASSERT_EQ(list_->ItemCount(), count);
+  EXPECT_LE(ImageList_GetImageCount(list_->Thumbnails()), count - 19);
+  // Two passes over every item: the second finds the first items' slots taken by later ones and
+  // draws them again; every picture asked for is the item's own.
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int i = 0; i < count; ++i) {
+      const int image = Image(i);
+      ASSERT_NE(image, 0) << "item " << i;
+      int w = 0, h = 0;
+      std::vector<COLORREF> px = ImagePixels(image, w, h);
+      ASSERT_EQ(w, 504);
+      auto c = colour(i);
+      ASSERT_TRUE(Near(px[static_cast<size_t>(h / 2) * w + 10], c[0], c[1], c[2])) << "item " << i << " pass " << pass;
+    }
+  }
+  // Only the items that still hold a slot count as loaded.
+  int loaded = 0;
+  for (int flag : list_->LoadedFlags()) loaded += flag;
+  EXPECT_EQ(loaded, ImageList_GetImageCount(list_->Thumbnails()) - 1);
+  EXPECT_EQ(list_->LoadedFlags()[0], 0);
+  EXPECT_EQ(list_->LoadedFlags()[static_cast<size_t>(count - 1)], 1);
+}
+
+TEST_F(ItemPictures, APictureThatCannotBeAllocatedWaitsAndComesLater) {
+  WriteTestJpeg(dir_ / "big.jpg", 1200, 900);
+  SetPixelAllocationLimit(1 << 20);  // the 3 MB decode fails as if memory had run out
+  List(dir_.Path());
+  EXPECT_EQ(Image(0), 0);
+  EXPECT_EQ(list_->LoadedFlags()[0], 0);
+  EXPECT_FALSE(PathExists(dir_ / "big.cpg"));
+  ASSERT_TRUE(AfxStopWorkers(10000));  // the worker fails the same way
+  AfxResetWorkerStop();
+  SetPixelAllocationLimit(0);
+  EXPECT_FALSE(PathExists(dir_ / "big.cpg"));
+  List(dir_.Path());  // the next listing tries again
+  EXPECT_NE(Image(0), 0);
+  EXPECT_EQ(list_->LoadedFlags()[0], 1);
+  EXPECT_EQ(JpegSize(dir_ / "big.cpg"), (PictureSize{96, 72}));
+}
+
+// A JPEG far larger than any photo, written a row at a time so that the test itself never holds
+// the whole picture.
+bool WriteHugeJpeg(const std::string& path, uint32_t width, uint32_t height) {
+  FILE* out = std::fopen(path.c_str(), "wb");
+  if (!out) return false;
+  jpeg_compress_struct codec{};
+  jpeg_error_mgr errors{};
+  codec.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&codec);
+  jpeg_stdio_dest(&codec, out);
+  codec.image_width = width;
+  codec.image_height = height;
+  codec.input_components = 3;
+  codec.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&codec);
+  jpeg_set_quality(&codec, 50, TRUE);
+  jpeg_start_compress(&codec, TRUE);
+  std::vector<uint8_t> row(size_t{width} * 3);
+  while (codec.next_scanline < height) {
+    for (uint32_t x = 0; x < width; ++x) {
+      row[x * 3] = static_cast<uint8_t>(x >> 6);
+      row[x * 3 + 1] = static_cast<uint8_t>(codec.next_scanline >> 6);
+      row[x * 3 + 2] = 128;
+    }
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&codec, rows, 1);
+  }
+  jpeg_finish_compress(&codec);
+  jpeg_destroy_compress(&codec);
+  return std::fclose(out) == 0;
+}
+
+TEST_F(ListView, AHugePhotoIsThumbnailedAndViewedOrSkippedButNeverCrashes) {
+  ASSERT_TRUE(WriteHugeJpeg(dir_ / "huge.jpg", 16000, 12000));
+  List(dir_.Path());
+  ASSERT_EQ(list_->ItemCount(), 1);
+  const int image = Image(0);
+  // Made when the memory could be had, else the item waits and nothing is left half done.
+  if (PathExists(dir_ / "huge.cpg")) {
+    EXPECT_NE(image, 0);
+    EXPECT_EQ(JpegSize(dir_ / "huge.cpg"), (PictureSize{96, 72}));
+  } else {
+    EXPECT_EQ(image, 0);
+    EXPECT_EQ(list_->LoadedFlags()[0], 0);
+  }
+  list_->StepTo(0);
+  list_->OpenSelected();
+  ASSERT_EQ(app_.m_viewers.windows.size(), 1u);
+  auto* viewer = static_cast<CViewerFrame*>(app_.m_viewers.windows.front());
+  EXPECT_EQ(viewer->PicturePath(), dir_ / "huge.jpg");
+  EXPECT_TRUE(IsWindow(viewer->m_hWnd));
+  PumpMessages();
+  EXPECT_TRUE(AfxStopWorkers(60000));
+  AfxResetWorkerStop();
+}
+
+int JpegErrorBoxes(const MessageBoxRecorder& boxes) {
+  int count = 0;
+  for (const MessageBoxRecord& box : boxes.Boxes()) count += box.caption == "JPEG Error";
+  return count;
+}
+
+TEST_F(ListView, ADamagedImageWhoseThumbnailCannotBeWrittenWarnsOncePerListing) {
+  // On the removable drive the thumbnails go below the program's folder, where this folder's
+  // path is too long: no thumbnail can be written for it.
+  DriveFolder drive(kRemovableDrive);
+  std::string folder = drive.Path() + "\\";
+  folder += std::string(255 - 8 - folder.size(), 'L');
+  ASSERT_TRUE(MakeFolders(folder));
+  const std::string bad = folder + "\\bad.jpg";
+  ASSERT_EQ(bad.size(), 255u);
+  ASSERT_TRUE(WriteTestJpeg(bad, 400, 300));
+  std::string bytes = ReadTestFile(bad);
+  WriteTestFile(bad, bytes.substr(0, bytes.size() / 2));  // ends early: decodes with a warning
+  for (int i = 0; i < 40; ++i) WriteTestJpeg(folder + "\\g" + std::to_string(i) + ".jpg", 64, 48);
+  boxes_.Clear();
+  List(folder);
+  ASSERT_EQ(list_->ItemCount(), 41);
+  const int badItem = 0;  // "bad.jpg" sorts first
+  ASSERT_EQ(list_->ItemPath(badItem), bad);
+  PumpMessages();
+  for (int round = 0; round < 5; ++round) {
+    list_->SendMessage(LVM_ENSUREVISIBLE, 40, FALSE);
+    list_->UpdateWindow();
+    PumpMessages();
+    list_->SendMessage(LVM_ENSUREVISIBLE, badItem, FALSE);
+    list_->UpdateWindow();
+    Image(badItem);
+    PumpMessages();
+  }
+  ASSERT_TRUE(PumpUntil([] { return AfxRunningWorkerCount() == 0; }, 20000));
+  EXPECT_EQ(JpegErrorBoxes(boxes_), 1);
+  EXPECT_EQ(Image(badItem), 0);
+  List(folder);  // a new listing tries again, once
+  Image(badItem);
+  ASSERT_TRUE(PumpUntil([] { return AfxRunningWorkerCount() == 0; }, 20000));
+  PumpMessages();
+  EXPECT_EQ(JpegErrorBoxes(boxes_), 2);
+}
+
+TEST_F(ListView, NothingIsListedOrWrittenBeforeAFolderIsChosen) {
+  // The process's current folder holds a picture; no folder has been listed yet.
+  WriteTestJpeg(dir_ / "cwd.jpg", 300, 200);
+  char before[MAX_PATH];
+  GetCurrentDirectoryA(sizeof before, before);
+  ASSERT_TRUE(SetCurrentDirectoryA(dir_.Path().c_str()));
+  auto* fresh = new CMyListView;  // deletes itself when destroyed
+  ASSERT_TRUE(fresh->Create(Frame(), 0x7001, RECT{0, 0, 400, 300}, WS_CHILD));
+  fresh->OnInitialUpdate();
+  fresh->SendMessage(kWmListFolder, 0, 0);  // a refresh, a size command or a worker's request
+  fresh->PurgeThumbnails();
+  EXPECT_EQ(fresh->ItemCount(), 0);
+  EXPECT_TRUE(fresh->CurrentFolder().empty());
+  EXPECT_TRUE(AfxStopWorkers(10000));
+  AfxResetWorkerStop();
+  SetCurrentDirectoryA(before);
+  EXPECT_EQ(FileNames(dir_.Path()), std::vector<std::string>{"cwd.jpg"});
+  fresh->DestroyWindow();
+}
+
+// Every item that is selected, in index order.
+std::vector<int> Selection(CMyListView* list) {
+  std::vector<int> selected;
+  int index = -1;
+  while ((index = static_cast<int>(list->SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(index), LVNI_SELECTED))) >= 0)
+    selected.push_back(index);
+  return selected;
+}
+
+TEST_F(ListView, ArrowKeysStepOneItemInItemOrderInBothModes) {
+  for (int i = 0; i < 12; ++i) WriteTestJpeg(dir_ / ("k" + std::to_string(10 + i) + ".jpg"), 40, 30);
+  List(dir_.Path());
+  PumpMessages();
   ASSERT_EQ(list_->CurrentItem(), -1);
-  NMLVKEYDOWN key{{list_->m_hWnd, 0xE901, LVN_KEYDOWN}, VK_DOWN, 0};
-  EXPECT_EQ(Frame()->Splitter().SendMessage(WM_NOTIFY, 0xE901, reinterpret_cast<LPARAM>(&key)), 1);
+  PressKey(VK_RIGHT);  // from no item to the first
   EXPECT_EQ(list_->CurrentItem(), 0);
-  EXPECT_EQ(list_->SelectedCount(), 1);
-  EXPECT_EQ(list_->FocusedItem(), 0);
-  EXPECT_EQ(Frame()->Preview()->Path(), dir_ / "a.jpg");
-  key.wVKey = VK_RIGHT;
-  Frame()->Splitter().SendMessage(WM_NOTIFY, 0xE901, reinterpret_cast<LPARAM>(&key));
-  key.wVKey = VK_RIGHT;
-  Frame()->Splitter().SendMessage(WM_NOTIFY, 0xE901, reinterpret_cast<LPARAM>(&key));
-  Frame()->Splitter().SendMessage(WM_NOTIFY, 0xE901, reinterpret_cast<LPARAM>(&key));  // already last
+  EXPECT_EQ(Selection(list_), std::vector<int>{0});
+  PressKey(VK_RIGHT);
+  PressKey(VK_RIGHT);
   EXPECT_EQ(list_->CurrentItem(), 2);
-  key.wVKey = VK_UP;
-  Frame()->Splitter().SendMessage(WM_NOTIFY, 0xE901, reinterpret_cast<LPARAM>(&key));
+  EXPECT_EQ(Selection(list_), std::vector<int>{2});
+  EXPECT_EQ(list_->FocusedItem(), 2);
+  EXPECT_EQ(Frame()->Preview()->Path(), dir_ / "k12.jpg");
+  // Down in icon mode is the next item too, not the item below in the grid.
+  PressKey(VK_DOWN);
+  EXPECT_EQ(list_->CurrentItem(), 3);
+  EXPECT_EQ(Selection(list_), std::vector<int>{3});
+  PressKey(VK_LEFT);
+  EXPECT_EQ(list_->CurrentItem(), 2);
+  EXPECT_EQ(Selection(list_), std::vector<int>{2});
+
+  Command(ID_VIEW_DISPLAY_MODE);  // report mode
+  PumpMessages();
+  PressKey(VK_DOWN);
+  EXPECT_EQ(list_->CurrentItem(), 3);
+  EXPECT_EQ(Selection(list_), std::vector<int>{3});
+  EXPECT_EQ(list_->FocusedItem(), 3);
+  EXPECT_EQ(Frame()->Preview()->Path(), dir_ / "k13.jpg");
+  PressKey(VK_UP);
+  PressKey(VK_UP);
   EXPECT_EQ(list_->CurrentItem(), 1);
-  EXPECT_EQ(list_->SelectedCount(), 1);
-  EXPECT_EQ(Frame()->Preview()->Path(), dir_ / "b.jpg");
+  EXPECT_EQ(Selection(list_), std::vector<int>{1});
+  EXPECT_EQ(Frame()->Preview()->Path(), dir_ / "k11.jpg");
+}
+
+TEST_F(ListView, ArrowKeysStopAtBothEndsAndOtherKeysReachTheControl) {
+  for (const char* name : {"a.jpg", "b.jpg"}) WriteTestJpeg(dir_ / name, 40, 30);
+  List(dir_.Path());
+  PumpMessages();
+  PressKey(VK_UP);  // nothing before the first item
+  EXPECT_EQ(list_->CurrentItem(), -1);
+  EXPECT_TRUE(Selection(list_).empty());
+  PressKey(VK_DOWN);
+  PressKey(VK_DOWN);
+  PressKey(VK_DOWN);  // already the last
+  EXPECT_EQ(list_->CurrentItem(), 1);
+  EXPECT_EQ(Selection(list_), std::vector<int>{1});
+  // Home is the control's own: it moves the focus and selection to the first item.
+  PressKey(VK_HOME);
+  EXPECT_EQ(list_->FocusedItem(), 0);
 }
 
 TEST_F(ListView, AutoAdvanceFromTheLastItemWrapsToTheFirstAndStopsAtTheEnd) {

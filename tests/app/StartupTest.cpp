@@ -2,6 +2,8 @@
 #include <vector>
 
 #include "app/Resource.h"
+#include "browser/MyListView.h"
+#include "tests/support/TempDir.h"
 #include "tests/app/AppFixture.h"
 
 namespace {
@@ -69,13 +71,40 @@ TEST_F(Startup, ThumbnailSizeSettingChoosesTheBox) {
   }
 }
 
-TEST_F(Startup, MostRecentFolderIsTheStartFolderEvenWhenItIsGone) {
-  ASSERT_TRUE(app_.Profile().Root().empty());
+TEST_F(Startup, TheMostRecentFolderIsSelectedInTheTreeAndListed) {
+  TempDir recent;
+  for (const char* name : {"beach.jpg", "dunes.jpg"}) ASSERT_TRUE(WriteTestFile(recent / name, "not a picture"));
   app_.SetRegistryKey(kRegistryCompany);
-  app_.WriteProfileString("RecentFolders", "RecentFolder1", "C:\\No such folder\\Summer");
+  app_.WriteProfileString("RecentFolders", "RecentFolder1", recent.Path().c_str());
   app_.WriteProfileString("RecentFolders", "RecentFolder2", "C:\\Older");
   ASSERT_TRUE(app_.InitInstance());
+  PumpMessages();
+  CMyListView* list = Frame()->ListView();
+  EXPECT_EQ(list->CurrentFolder(), recent.Path());
+  ASSERT_EQ(list->ItemCount(), 2);
+  EXPECT_EQ(list->ItemPath(0), recent / "beach.jpg");
+  // The tree shows the same folder selected.
+  HWND tree = Frame()->Splitter().GetPane(0, 0)->m_hWnd;
+  HTREEITEM selected = TreeView_GetSelection(tree);
+  ASSERT_NE(selected, nullptr);
+  char text[MAX_PATH] = "";
+  TVITEMA item{};
+  item.mask = TVIF_TEXT;
+  item.hItem = selected;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  TreeView_GetItem(tree, &item);
+  const std::string leaf = recent.Path().substr(recent.Path().rfind('\\') + 1);
+  EXPECT_STRCASEEQ(text, leaf.c_str());
+}
+
+TEST_F(Startup, AMostRecentFolderThatIsGoneListsNothing) {
+  app_.SetRegistryKey(kRegistryCompany);
+  app_.WriteProfileString("RecentFolders", "RecentFolder1", "C:\\No such folder\\Summer");
+  ASSERT_TRUE(app_.InitInstance());
+  PumpMessages();
   EXPECT_EQ(Frame()->ShownFolder(), "C:\\No such folder\\Summer");
+  EXPECT_EQ(Frame()->ListView()->ItemCount(), 0);
 }
 
 TEST_F(Startup, EmptyMostRecentSlotFallsBackToTheProgramFolder) {

@@ -4,6 +4,7 @@
 
 #include "framework/MessageBox.h"
 #include "framework/WinApp.h"
+#include "framework/Wnd.h"
 
 namespace {
 
@@ -27,6 +28,23 @@ TEST(MessageBoxSeam, BoxesFromWorkerThreadsAreRecordedToo) {
   worker.join();
   ASSERT_EQ(recorder.Boxes().size(), 1u);
   EXPECT_EQ(recorder.Boxes()[0].text, "from a worker");
+}
+
+TEST(MessageBoxSeam, BoxesOfAnyThreadAreOwnedByTheMainWindow) {
+  CWinApp app("Lumavex");
+  CWnd frame;
+  ASSERT_TRUE(frame.CreateEx(0, CWnd::RegisterClass(0), "main", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, 0));
+  app.SetMainWnd(&frame);
+  MessageBoxRecorder recorder;
+  std::thread worker([] { AfxMessageBox("Premature end of JPEG file", MB_OK, "JPEG Error"); });
+  worker.join();
+  AfxMessageBox("from the user-interface thread");
+  auto boxes = recorder.Boxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].owner, frame.m_hWnd);
+  EXPECT_EQ(boxes[1].owner, frame.m_hWnd);
+  frame.DestroyWindow();
+  EXPECT_EQ(app.MainWindowHandleAnyThread(), nullptr);
 }
 
 TEST(MessageBoxSeam, NestedRecorderKeepsRecordingAfterItEnds) {

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "framework/MessageBox.h"
+#include "framework/WinApp.h"
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   MessageBoxRecorder noBlockingBoxes;
-  return RUN_ALL_TESTS();
+  // Workers of the last tests may still run: stop them as the program does at its end.
+  return AfxEndProcess(RUN_ALL_TESTS());
 }
