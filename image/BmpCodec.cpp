@@ -1,5 +1,8 @@
 #include "image/BmpCodec.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -7,7 +10,6 @@
 #include <memory>
 #include <new>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -79,6 +81,19 @@ class BmpCodec::Reader {
   // padding as a full row does.
   void CountMissing(size_t count) { bytesRead_ += count; }
 
+  // The size of a plain file; false for anything else (a pipe, a device).
+  bool FileSize(uint64_t& size) const {
+#ifdef _WIN32
+    struct _stat64 status;
+    if (_fstat64(_fileno(file_.get()), &status) != 0 || !(status.st_mode & _S_IFREG)) return false;
+#else
+    struct stat status;
+    if (fstat(fileno(file_.get()), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+#endif
+    size = static_cast<uint64_t>(status.st_size);
+    return true;
+  }
+
   bool SkipTo(uint64_t offset) {
     uint8_t ignored;
     while (bytesRead_ < offset)
@@ -100,6 +115,17 @@ class BmpCodec::Reader {
 };
 
 PixelBlock BmpCodec::ReadBmp(const char* path, uint32_t& width, uint32_t& height) {
+  try {
+    return ReadFile(path, width, height);
+  } catch (const std::bad_alloc&) {
+    // Only the texts can throw; a short text fits the string without allocating.
+    width = height = 0;
+    lastError_ = "Out of memory";
+    return nullptr;
+  }
+}
+
+PixelBlock BmpCodec::ReadFile(const char* path, uint32_t& width, uint32_t& height) {
   lastError_ = "OK";
   bytesRead_ = 0;
   width = height = 0;
@@ -164,8 +190,13 @@ PixelBlock BmpCodec::ReadBmp(const char* path, uint32_t& width, uint32_t& height
     return nullptr;
   }
 
-  if (h.width < 0) {
+  // Every check on the size comes before any buffer is sized from it.
+  if (h.width <= 0) {
     lastError_ = "Invalid BMP width " + std::to_string(h.width);
+    return nullptr;
+  }
+  if (h.height == 0) {
+    lastError_ = "Invalid BMP height 0";
     return nullptr;
   }
   // Negative heights mark top-down files.
@@ -173,6 +204,10 @@ PixelBlock BmpCodec::ReadBmp(const char* path, uint32_t& width, uint32_t& height
   const uint32_t rows = h.height < 0 ? 0u - static_cast<uint32_t>(h.height) : static_cast<uint32_t>(h.height);
   if (PackedPictureBytes(w, rows) > kMaxPixelBytes) {
     lastError_ = "Picture too large: " + std::to_string(w) + " x " + std::to_string(rows);
+    return nullptr;
+  }
+  if (MissingRowsFail(in, bpp, w, rows, h.dataOffset)) {
+    lastError_ = "Read Error";
     return nullptr;
   }
   PixelBlock picture = ReadPixels(in, h, palette.data(), colours, w, rows);
@@ -183,27 +218,32 @@ PixelBlock BmpCodec::ReadBmp(const char* path, uint32_t& width, uint32_t& height
   return picture;
 }
 
+// A file too short for its rows fails at its first missing byte of row padding or indexed data,
+// and 32-bit files fail alike: that is known from the file's size before the picture is
+// allocated. Only 24-bit rows without padding keep what the file has, the rest black.
+bool BmpCodec::MissingRowsFail(Reader& in, uint16_t bpp, uint32_t width, uint32_t rows,
+                               uint32_t dataOffset) {
+  const uint64_t fileRowBytes = (uint64_t{width} * bpp + 31) / 32 * 4;
+  if (bpp == 24 && fileRowBytes == uint64_t{width} * 3) return false;
+  uint64_t size = 0;
+  if (!in.FileSize(size)) return false;  // not a plain file: the rows tell as they are read
+  const uint64_t needed = uint64_t{dataOffset} + fileRowBytes * rows;
+  return size < needed;
+}
+
 PixelBlock BmpCodec::ReadPixels(Reader& in, const Header& h, const uint8_t* palette,
                                 uint32_t colours, uint32_t width, uint32_t height) {
   PixelBlock picture = AllocatePixels(PackedPictureBytes(width, height));
-  const uint16_t bpp = h.bitsPerPixel;
-  const uint64_t fileRowBytes = (uint64_t{width} * bpp + 7) / 8;
-  std::vector<uint8_t> fileRow;
-  if (picture && bpp != 24) {
-    try {
-      fileRow.resize(static_cast<size_t>(fileRowBytes));
-    } catch (const std::bad_alloc&) {
-      picture.reset();
-    }
-  }
   if (!picture) {
     lastError_ = "Memory alloc Failed";
     return nullptr;
   }
+  const uint16_t bpp = h.bitsPerPixel;
   const size_t rowBytes = size_t{width} * 3;
   const bool topDown = h.height < 0;
   for (uint32_t fileRowIndex = 0; fileRowIndex < height; ++fileRowIndex) {
     uint8_t* row = picture.get() + rowBytes * (topDown ? fileRowIndex : height - 1 - fileRowIndex);
+    bool complete = true;
     if (bpp == 24) {
       // Pixels of a short row that were not read are black.
       const size_t got = in.Block(row, rowBytes);
@@ -212,38 +252,54 @@ PixelBlock BmpCodec::ReadPixels(Reader& in, const Header& h, const uint8_t* pale
       for (size_t x = 0; x < pixels; ++x) std::swap(row[3 * x], row[3 * x + 2]);
       std::memset(row + pixels * 3, 0, rowBytes - pixels * 3);
     } else if (bpp == 32) {
-      const size_t got = in.Block(fileRow.data(), fileRow.size());
-      in.CountMissing(fileRow.size() - got);
-      const size_t pixels = got / 4;
-      for (size_t x = 0; x < pixels; ++x) {
-        row[3 * x] = fileRow[4 * x + 2];
-        row[3 * x + 1] = fileRow[4 * x + 1];
-        row[3 * x + 2] = fileRow[4 * x];
-      }
-      std::memset(row + pixels * 3, 0, rowBytes - pixels * 3);
+      complete = ReadRow32(in, row, width);
     } else {
-      if (in.Block(fileRow.data(), fileRow.size()) != fileRow.size()) {
-        lastError_ = "Read Error";
-        return nullptr;
-      }
-      const unsigned mask = (1u << bpp) - 1;
-      for (uint32_t x = 0; x < width; ++x) {
-        const uint64_t bit = uint64_t{x} * bpp;
-        const unsigned index = (fileRow[bit / 8] >> (8 - bpp - bit % 8)) & mask;
-        // Indices beyond the colour table are black.
-        const uint8_t* entry = palette + 4 * index;
-        const bool known = index < colours;
-        row[3 * x] = known ? entry[2] : 0;
-        row[3 * x + 1] = known ? entry[1] : 0;
-        row[3 * x + 2] = known ? entry[0] : 0;
-      }
+      complete = ReadIndexedRow(in, row, width, bpp, palette, colours);
     }
-    if (!in.SkipRowPadding(h.dataOffset)) {
+    if (!complete || !in.SkipRowPadding(h.dataOffset)) {
       lastError_ = "Read Error";
       return nullptr;
     }
   }
   return picture;
+}
+
+// File rows are read through a small buffer, whatever the width.
+bool BmpCodec::ReadRow32(Reader& in, uint8_t* row, uint32_t width) {
+  uint8_t chunk[kChunkBytes];
+  for (uint32_t x = 0; x < width;) {
+    const uint32_t pixels = std::min<uint32_t>(width - x, kChunkBytes / 4);
+    if (in.Block(chunk, size_t{pixels} * 4) != size_t{pixels} * 4) return false;
+    for (uint32_t i = 0; i < pixels; ++i, ++x) {
+      row[3 * size_t{x}] = chunk[4 * i + 2];
+      row[3 * size_t{x} + 1] = chunk[4 * i + 1];
+      row[3 * size_t{x} + 2] = chunk[4 * i];
+    }
+  }
+  return true;
+}
+
+bool BmpCodec::ReadIndexedRow(Reader& in, uint8_t* row, uint32_t width, uint16_t bpp,
+                              const uint8_t* palette, uint32_t colours) {
+  const unsigned perByte = 8 / bpp;
+  const unsigned mask = (1u << bpp) - 1;
+  uint8_t chunk[kChunkBytes];
+  for (uint32_t x = 0; x < width;) {
+    const uint32_t pixels = std::min<uint32_t>(width - x, kChunkBytes * perByte);
+    const size_t bytes = (size_t{pixels} + perByte - 1) / perByte;
+    if (in.Block(chunk, bytes) != bytes) return false;
+    for (uint32_t i = 0; i < pixels; ++i, ++x) {
+      const unsigned bit = i * bpp;
+      const unsigned index = (chunk[bit / 8] >> (8 - bpp - bit % 8)) & mask;
+      // Indices beyond the colour table are black.
+      const uint8_t* entry = palette + 4 * index;
+      const bool known = index < colours;
+      row[3 * size_t{x}] = known ? entry[2] : 0;
+      row[3 * size_t{x} + 1] = known ? entry[1] : 0;
+      row[3 * size_t{x} + 2] = known ? entry[0] : 0;
+    }
+  }
+  return true;
 }
 
 void BmpCodec::WriteBmp24(const char* path, const uint8_t* pixels, uint32_t width, uint32_t height) {

@@ -4,7 +4,8 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <functional>
+#include <new>
+#include <string>
 
 #include "image/ImagePlatform.h"
 #include "image/ImageSettings.h"
@@ -24,8 +25,8 @@ namespace {
 struct JpegErrorManager {
   jpeg_error_mgr pub;
   std::jmp_buf jump;
-  // While the header is read a warning is held back: a header cut short warns of the early end
-  // and then fails, and a file that cannot be decoded shows nothing.
+  // Until the header is read and the picture allocated a warning is held back: a header cut
+  // short warns of the early end and then fails, and a file that is refused shows nothing.
   bool holdWarning;
   bool warningHeld;
   char heldWarning[JMSG_LENGTH_MAX];
@@ -35,6 +36,23 @@ void ExitByJump(j_common_ptr codec) {
   char message[JMSG_LENGTH_MAX];
   (*codec->err->format_message)(codec, message);  // formatted as the library expects, not shown
   std::longjmp(reinterpret_cast<JpegErrorManager*>(codec->err)->jump, 1);
+}
+
+// Called from inside the library, whose C frames no exception may cross: a box that cannot be
+// shown for want of memory is left out.
+void ShowJpegError(const char* message) {
+  try {
+    image_platform::ShowMessage(message, "JPEG Error");
+  } catch (...) {
+  }
+}
+
+void ShowOpenFailure(const char* path) {
+  try {
+    const std::string text = std::string("JpegFile :\nCan't open ") + path + "\n";
+    image_platform::ShowMessage(text.c_str(), nullptr);
+  } catch (...) {
+  }
 }
 
 // At trace level 0 the library passes only the first warning of a codec object to this hook.
@@ -47,12 +65,12 @@ void ShowWarning(j_common_ptr codec) {
     errors->warningHeld = true;
     return;
   }
-  image_platform::ShowMessage(message, "JPEG Error");
+  ShowJpegError(message);
 }
 
 void ReleaseHeldWarning(JpegErrorManager& errors) {
   errors.holdWarning = false;
-  if (errors.warningHeld) image_platform::ShowMessage(errors.heldWarning, "JPEG Error");
+  if (errors.warningHeld) ShowJpegError(errors.heldWarning);
   errors.warningHeld = false;
 }
 
@@ -72,10 +90,15 @@ struct DecodeJob {
   jpeg_decompress_struct codec{};
   std::FILE* file = nullptr;
   PixelBlock pixels;
+  uint32_t width = 0;  // of the allocated picture
+  uint32_t height = 0;
 };
 
 // Rows of 3 components are decoded straight into the picture; 1 (gray) and 4 (CMYK) components
-// go through a library row and are converted.
+// go through a library row and are converted. The declared size is checked and the picture
+// allocated before the decompressor starts: starting reads a progressive file's every scan into
+// buffers the size of the picture, and a file refused afterwards would have cost that and shown
+// its warnings for nothing.
 bool RunDecode(DecodeJob& job) {
   jpeg_decompress_struct& codec = job.codec;
   codec.err = InstallErrorManager(job.errors);
@@ -84,14 +107,22 @@ bool RunDecode(DecodeJob& job) {
   jpeg_stdio_src(&codec, job.file);
   job.errors.holdWarning = true;
   jpeg_read_header(&codec, TRUE);
-  ReleaseHeldWarning(job.errors);
-  jpeg_start_decompress(&codec);
+  jpeg_calc_output_dimensions(&codec);
   const int components = codec.output_components;
   if (components != 1 && components != 3 && components != 4) return false;
   const uint64_t bytes = PackedPictureBytes(codec.output_width, codec.output_height);
-  if (bytes > kMaxPixelBytes) return false;
+  const uint64_t budget = PixelMemoryBudget();
+  if (bytes > budget) return false;
   job.pixels = AllocatePixels(bytes);
   if (!job.pixels) return false;
+  job.width = codec.output_width;
+  job.height = codec.output_height;
+  // The library's own buffers get what is left of the budget (0 would mean no limit). Beyond
+  // it the library fails instead of reserving more.
+  codec.mem->max_memory_to_use = static_cast<long>(std::max<uint64_t>(budget - bytes, 1));
+  ReleaseHeldWarning(job.errors);
+  jpeg_start_decompress(&codec);
+  if (codec.output_width != job.width || codec.output_height != job.height) return false;
 
   const size_t stride = size_t{codec.output_width} * 3;
   if (components == 3) {
@@ -136,8 +167,12 @@ struct EncodeJob {
   uint32_t height = 0;
   int quality = 75;
   const uint8_t* rgb = nullptr;
-  // Called after the compressor has started, before the rows are read; false abandons the file.
-  const std::function<bool()>* beforeRows = nullptr;
+  // When set, the picture of sourceWidth x sourceHeight at `reduce` is reduced in place to the
+  // encoded width once the compressor has started, before the rows are read; a reduction that
+  // fails abandons the file.
+  uint8_t* reduce = nullptr;
+  uint32_t sourceWidth = 0;
+  uint32_t sourceHeight = 0;
   bool showOpenFailure = false;
 };
 
@@ -148,10 +183,7 @@ bool RunEncode(EncodeJob& job) {
   jpeg_create_compress(&codec);
   if (!job.file) job.file = std::fopen(job.path, "wb");
   if (!job.file) {
-    if (job.showOpenFailure) {
-      const std::string text = std::string("JpegFile :\nCan't open ") + job.path + "\n";
-      image_platform::ShowMessage(text.c_str(), nullptr);
-    }
+    if (job.showOpenFailure) ShowOpenFailure(job.path);
     return false;
   }
   jpeg_stdio_dest(&codec, job.file);
@@ -162,7 +194,7 @@ bool RunEncode(EncodeJob& job) {
   jpeg_set_defaults(&codec);
   jpeg_set_quality(&codec, job.quality, TRUE);
   jpeg_start_compress(&codec, TRUE);
-  if (job.beforeRows && !(*job.beforeRows)()) {
+  if (job.reduce && !ReduceToWidth(job.reduce, job.sourceWidth, job.sourceHeight, job.width)) {
     jpeg_abort_compress(&codec);
     return false;
   }
@@ -224,18 +256,23 @@ bool WriteJpegThumbnail(const char* thumbPath, uint8_t* rgb, uint32_t width, uin
   // Read the box once: the thumbnail size command may change it while a worker encodes.
   const int boxWidth = g_thumbnailWidth.load(), boxHeight = g_thumbnailHeight.load();
   if (boxWidth <= 0 || width <= static_cast<uint32_t>(boxWidth) || height <= static_cast<uint32_t>(std::max(boxHeight, 0))) {
-    image_platform::CopyFileIfAbsent(ThumbnailSourcePath(thumbPath).c_str(), thumbPath);
+    try {
+      image_platform::CopyFileIfAbsent(ThumbnailSourcePath(thumbPath).c_str(), thumbPath);
+    } catch (const std::bad_alloc&) {
+      return false;  // not even the source's name could be made
+    }
     return true;
   }
   const uint32_t target = static_cast<uint32_t>(boxWidth);
-  const std::function<bool()> reduce = [&] { return ReduceToWidth(rgb, width, height, target); };
   EncodeJob job;
   job.path = thumbPath;
   job.rgb = rgb;
   job.width = target;
   job.height = ReducedHeight(target, width, height);
   job.quality = quality;
-  job.beforeRows = &reduce;
+  job.reduce = rgb;
+  job.sourceWidth = width;
+  job.sourceHeight = height;
   return Encode(job);
 }
 

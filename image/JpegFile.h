@@ -12,7 +12,9 @@
 // R = G = B; CMYK and YCCK files (Adobe's inverted CMYK included) are converted to RGB. Null for a
 // file that cannot be opened or decoded; width and height are 0 unless a buffer is returned. A
 // library warning (such as a premature end of file) shows its text once per decode in a box
-// captioned "JPEG Error", and decoding goes on.
+// captioned "JPEG Error", and decoding goes on. A picture larger than PixelMemoryBudget(), or one
+// whose memory cannot be had, is refused right after the header, before any decoding and without
+// a box; the library's own buffers are held to what the budget leaves beside the picture.
 PixelBlock ReadJpegRgb(const char* path, uint32_t& width, uint32_t& height);
 
 // Encodes an RGB buffer as a baseline JPEG of the given quality (0-100). True when the file was

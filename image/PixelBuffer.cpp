@@ -113,6 +113,11 @@ std::atomic<uint64_t> g_allocationLimit{0};
 
 void SetPixelAllocationLimit(uint64_t maxBytes) { g_allocationLimit.store(maxBytes); }
 
+uint64_t PixelMemoryBudget() {
+  const uint64_t limit = g_allocationLimit.load();
+  return limit != 0 && limit < kMaxPixelBytes ? limit : kMaxPixelBytes;
+}
+
 PixelBlock AllocatePixels(uint64_t bytes) {
   if (bytes > kMaxPixelBytes) return nullptr;
   const uint64_t limit = g_allocationLimit.load();

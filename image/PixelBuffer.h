@@ -28,6 +28,9 @@ PixelBlock AllocatePixels(uint64_t bytes);
 // fails as if the memory could not be had. 0 (the default) sets no limit. Any thread.
 void SetPixelAllocationLimit(uint64_t maxBytes);
 
+// The most one picture and its decoding may take: kMaxPixelBytes, or the test limit while set.
+uint64_t PixelMemoryBudget();
+
 // width x height x 3 without wrapping around (UINT64_MAX when it does not fit 64 bits); compare
 // with kMaxPixelBytes before trusting it.
 uint64_t PackedPictureBytes(uint32_t width, uint32_t height);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <new>
 
 #if defined(__SSE2__)
@@ -10,8 +11,31 @@
 #endif
 
 #include "image/ImageSettings.h"
+#include "image/PixelBuffer.h"
 
 namespace {
+
+// Scratch rows come from the pixel allocator, so that they fail as pictures do when memory is
+// short (and under the test limit), and a failure throws only inside ReduceToWidth.
+template <typename T>
+struct ScratchAllocator {
+  using value_type = T;
+  ScratchAllocator() = default;
+  template <typename U>
+  ScratchAllocator(const ScratchAllocator<U>&) {}
+  T* allocate(size_t count) {
+    if (count > kMaxPixelBytes / sizeof(T)) throw std::bad_alloc();
+    PixelBlock block = AllocatePixels(uint64_t{count} * sizeof(T));
+    if (!block) throw std::bad_alloc();
+    return reinterpret_cast<T*>(block.release());
+  }
+  void deallocate(T* data, size_t) { PixelBlockDeleter()(reinterpret_cast<uint8_t*>(data)); }
+  template <typename U>
+  bool operator==(const ScratchAllocator<U>&) const { return true; }
+};
+
+template <typename T>
+using ScratchRow = std::vector<T, ScratchAllocator<T>>;
 
 // Weights at or below this are treated as absent (w1 > eps: straddle; |w1| > eps: completion).
 constexpr double kWeightEpsilon = 0.0000001;
@@ -239,10 +263,10 @@ class Reducer {
   float uniformRowWeight_;
   std::vector<ColumnTerm> columnTerms_;  // the terms of output column c: [columnStart_[c], columnStart_[c + 1])
   std::vector<uint32_t> columnStart_;
-  std::vector<uint16_t> sums_;  // exact sums of the rows of common weight since the last flush
+  ScratchRow<uint16_t> sums_;  // exact sums of the rows of common weight since the last flush
   unsigned summedRows_ = 0;
-  std::vector<float> current_;  // column sums of the output row being made
-  std::vector<float> next_;     // the share of straddling rows in the following output row
+  ScratchRow<float> current_;  // column sums of the output row being made
+  ScratchRow<float> next_;     // the share of straddling rows in the following output row
 };
 
 }  // namespace
@@ -278,9 +302,11 @@ bool ReduceToWidth(uint8_t* block, uint32_t width, uint32_t height, uint32_t tar
   if (!block) return false;
   const uint32_t newHeight = ReducedHeight(target, width, height);
   if (target == 0 || newHeight == 0 || target > width || newHeight > height) return false;
+  // Every allocation happens while the reducer is made, before the block is touched.
   try {
-    Reducer(block, width, height, target, newHeight).Run();
-  } catch (const std::bad_alloc&) {
+    Reducer reducer(block, width, height, target, newHeight);
+    reducer.Run();
+  } catch (const std::exception&) {  // out of memory, or a length no vector can have
     return false;
   }
   return true;

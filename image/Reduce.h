@@ -21,8 +21,9 @@ uint32_t ReducedHeight(uint32_t target, uint32_t width, uint32_t height);
 
 // Reduces an RGB or DIB-order block of width x height to target x ReducedHeight(...) pixels; the
 // start of the block then holds the reduced picture, packed, in the same row and byte order.
-// False, with the block unchanged, for a missing block, a zero target or reduced height, or a
-// target that would enlarge the picture.
+// False, with the block unchanged, for a missing block, a zero target or reduced height, a
+// target that would enlarge the picture, or scratch rows that cannot be allocated (they come
+// from AllocatePixels). Never throws.
 bool ReduceToWidth(uint8_t* block, uint32_t width, uint32_t height, uint32_t target);
 
 // The two instances: the target is the thumbnail box width or the wallpaper width.

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/image/MemoryLimits.h"
 #include "tests/image/ScratchFiles.h"
 
 namespace {
@@ -246,6 +247,67 @@ TEST_F(BmpCodecTest, ImpossibleSizesFailBeforeAllocating) {
   file.width = 0x7FFFFFFF;
   file.height = INT32_MIN;
   ReadFails(file.Bytes(), "Picture too large: 2147483647 x 2147483648");
+}
+
+// 54-byte files whose headers promise pictures the file does not hold. Each is refused before a
+// block is sized from its header: with pixel blocks limited to 1 MB, none of them meets the
+// limit (which would say "Memory alloc Failed").
+TEST_F(BmpCodecTest, HeaderOnlyFilesAreRefusedBeforeAnythingIsAllocated) {
+  PixelLimit limit(1 << 20);
+  BmpFile noColumns(0, 0x7FFFFFFF);  // used to loop over 2^31 empty rows and return 0 x 2^31 - 1
+  ASSERT_EQ(noColumns.Bytes().size(), 54u);
+  ReadFails(noColumns.Bytes(), "Invalid BMP width 0");
+  noColumns.height = INT32_MIN;
+  ReadFails(noColumns.Bytes(), "Invalid BMP width 0");
+
+  BmpFile noRows(0x40000000, 0, 32);  // used to zero-fill a 4 GiB file row for no picture
+  ReadFails(noRows.Bytes(), "Invalid BMP height 0");
+  noRows.bitsPerPixel = 24;
+  ReadFails(noRows.Bytes(), "Invalid BMP height 0");
+
+  // Used to allocate and clear 2 GiB and report a black picture "OK".
+  BmpFile noPixels(26754, 26754, 32);
+  ReadFails(noPixels.Bytes(), "Read Error");
+  // A 24-bit file of that width (its rows are padded) fails alike, now before allocating.
+  noPixels.bitsPerPixel = 24;
+  ReadFails(noPixels.Bytes(), "Read Error");
+  BmpFile indexed(20000, 20000, 8, std::vector<uint32_t>(256));
+  ReadFails(indexed.Bytes(), "Read Error");
+}
+
+TEST_F(BmpCodecTest, ThirtyTwoBitFilesCutShortFailAsPaddedTwentyFourBitOnesDo) {
+  BmpFile file(2, 2, 32);
+  file.rows = Row({1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0});  // one pixel of the top row missing
+  ReadFails(file.Bytes(), "Read Error");
+  file.rows += Row({10, 11, 12, 0});
+  EXPECT_EQ(ReadOk(file, 2, 2), (std::vector<uint8_t>{9, 8, 7, 12, 11, 10, 3, 2, 1, 6, 5, 4}));
+  file.height = -2;
+  EXPECT_EQ(ReadOk(file, 2, 2), (std::vector<uint8_t>{3, 2, 1, 6, 5, 4, 9, 8, 7, 12, 11, 10}));
+}
+
+// The picture is the only block a read takes: every depth reads with blocks limited to its size,
+// rows wider than the reader's buffer included.
+TEST_F(BmpCodecTest, AReadNeedsNoBlockBeyondThePicture) {
+  const uint32_t width = 5000;
+  for (uint16_t bpp : {1, 4, 8, 24, 32}) {
+    BmpFile file(width, 3, bpp, bpp <= 8 ? std::vector<uint32_t>(size_t{1} << bpp) : std::vector<uint32_t>());
+    if (bpp <= 8) file.palette.back() = 0x0A0B0C;
+    const size_t stored = (size_t{width} * bpp + 31) / 32 * 4;
+    for (int row = 0; row < 3; ++row) file.rows += std::string(stored, '\xFF');
+    PixelLimit limit(size_t{width} * 3 * 3);
+    const std::vector<uint8_t> rgb = ReadOk(file, width, 3);
+    ASSERT_EQ(rgb.size(), size_t{width} * 9) << bpp;
+    const uint8_t expected = bpp <= 8 ? 0x0A : 0xFF;
+    EXPECT_EQ(rgb[0], expected) << bpp;
+    EXPECT_EQ(rgb[rgb.size() - 3], expected) << bpp;
+  }
+}
+
+TEST_F(BmpCodecTest, APictureBeyondTheMemoryAtHandFailsCleanly) {
+  BmpFile file(400, 300);
+  file.rows = std::string(size_t{1200} * 300, '\x20');
+  PixelLimit limit(400 * 300 * 3 - 1);
+  ReadFails(file.Bytes(), "Memory alloc Failed");
 }
 
 #if defined(_WIN32) && !defined(_WIN64)

@@ -6,6 +6,7 @@
 
 #include "framework/File.h"
 #include "image/JpegFile.h"
+#include "tests/image/MemoryLimits.h"
 #include "tests/image/ScratchFiles.h"
 
 namespace {
@@ -136,6 +137,37 @@ TEST(CDib, AnUndecodableFileLeavesItEmpty) {
   EXPECT_EQ(dib.bits, nullptr);
   EXPECT_EQ(dib.width, 0u);
   EXPECT_EQ(dib.height, 0u);
+}
+
+// Out of memory, a picture loads as an undecodable file does, and one already loaded paints
+// nothing when its display copy cannot be had.
+TEST(CDib, WithoutMemoryItStaysEmptyAndPaintsNothing) {
+  ScratchDir dir;
+  std::vector<uint8_t> rgb(64 * 64 * 3, 200);
+  const std::string path = dir / "gray.jpg";
+  ASSERT_TRUE(WriteJpegRgb(path.c_str(), rgb.data(), 64, 64, 75));
+  CDib dib;
+  {
+    PixelLimit limit(64 * 64 * 3 - 1);
+    CFile file;
+    ASSERT_TRUE(file.Open(path.c_str(), CFile::modeRead));
+    dib.Read(file);
+    EXPECT_EQ(dib.bits, nullptr);
+    EXPECT_EQ(dib.width, 0u);
+  }
+  CFile file;
+  ASSERT_TRUE(file.Open(path.c_str(), CFile::modeRead));
+  dib.Read(file);
+  ASSERT_NE(dib.bits, nullptr);
+  dib.PrepareForDisplay();
+  MemoryCanvas canvas(64, 64, kBackground);
+  {
+    PixelLimit limit(64 * 64 * 3 - 1);  // the aligned copy has the same size
+    DrawPicture(canvas.Dc(), dib, RECT{0, 0, 64, 64});
+    EXPECT_EQ(canvas.At(10, 10), kBackground);
+  }
+  DrawPicture(canvas.Dc(), dib, RECT{0, 0, 64, 64});
+  EXPECT_NEAR(GetRValue(canvas.At(10, 10)), 200, 4);
 }
 
 TEST(CFile, OpensReadsWritesSeeksAndKnowsItsFullPath) {

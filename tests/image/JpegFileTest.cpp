@@ -9,6 +9,7 @@
 #include "image/Reduce.h"
 #include "tests/image/BoxLog.h"
 #include "tests/image/JpegFixtures.h"
+#include "tests/image/MemoryLimits.h"
 #include "tests/image/ScratchFiles.h"
 
 #ifndef _WIN32
@@ -192,6 +193,100 @@ TEST_F(JpegFileTest, ThumbnailOfAPictureWithinTheBoxIsACopyThatNeverOverwrites) 
   EXPECT_TRUE(WriteJpegThumbnail((dir_ / "b.cpg").c_str(), wide.data(), 200, 50, 75));
   EXPECT_FALSE(std::filesystem::exists(dir_ / "b.cpg"));
   EXPECT_FALSE(WriteJpegThumbnail((dir_ / "c.cpg").c_str(), nullptr, 200, 50, 75));
+}
+
+// A few hundred bytes declaring 30000 x 30000 progressive: starting the decompressor would reserve
+// and clear gigabytes of coefficients, read the whole file and warn of its early end, all for a
+// picture refused afterwards. It is refused from its header: nothing reserved, nothing shown.
+TEST_F(JpegFileTest, AHugeDeclaredSizeIsRefusedFromTheHeader) {
+  const std::string small = dir_ / "small.jpg";
+  ASSERT_TRUE(WriteJpegOfKind(small, JpegKind::Progressive, 64, 64));
+  std::string bytes = ReadBytes(small);
+  ASSERT_LT(bytes.size(), 4000u);
+  ASSERT_TRUE(SetFrameSize(bytes, 30000, 30000));
+  const std::string huge = dir_ / "huge.jpg";
+  ASSERT_TRUE(WriteBytes(huge, bytes));
+
+  const uint64_t peakBefore = PeakMemoryBytes();
+  uint32_t w = 5, h = 5;
+  EXPECT_FALSE(ReadJpegRgb(huge.c_str(), w, h));
+  EXPECT_EQ(w, 0u);
+  EXPECT_EQ(h, 0u);
+  EXPECT_TRUE(boxes_.Boxes().empty());
+  EXPECT_LT(PeakMemoryBytes(), peakBefore + (64u << 20));
+
+  // So is one that fits the size limit but not the memory at hand.
+  ASSERT_TRUE(SetFrameSize(bytes, 3000, 3000));
+  ASSERT_TRUE(WriteBytes(huge, bytes));
+  {
+    PixelLimit limit(3000 * 3000 * 3 - 1);
+    EXPECT_FALSE(ReadJpegRgb(huge.c_str(), w, h));
+  }
+  EXPECT_TRUE(boxes_.Boxes().empty());
+  // With the memory, that file is a truncated one: one box, the whole picture.
+  PixelBlock rgb = ReadJpegRgb(huge.c_str(), w, h);
+  ASSERT_TRUE(rgb);
+  EXPECT_EQ(w, 3000u);
+  EXPECT_EQ(boxes_.Boxes().size(), 1u);
+}
+
+// A progressive file keeps all its coefficients while it is read; the library gets what the
+// budget leaves beside the picture, and fails instead of reserving more.
+TEST_F(JpegFileTest, TheLibrarysBuffersShareTheBudgetWithThePicture) {
+  const std::string progressive = dir_ / "progressive.jpg", baseline = dir_ / "baseline.jpg";
+  ASSERT_TRUE(WriteJpegOfKind(progressive, JpegKind::Progressive, 1024, 512));
+  const std::vector<uint8_t> picture = Gradient(1024, 512);
+  ASSERT_TRUE(WriteJpegRgb(baseline.c_str(), picture.data(), 1024, 512, 75));
+  const uint64_t pictureBytes = 1024 * 512 * 3;
+  uint32_t w = 0, h = 0;
+  {
+    // 1.5 MB of picture plus about 1.5 MB of coefficients.
+    PixelLimit limit(pictureBytes + (256 << 10));
+    EXPECT_FALSE(ReadJpegRgb(progressive.c_str(), w, h));
+    EXPECT_EQ(w, 0u);
+    // A baseline file needs no more than its picture.
+    PixelLimit exact(pictureBytes);
+    EXPECT_TRUE(ReadJpegRgb(baseline.c_str(), w, h));
+    EXPECT_EQ(w, 1024u);
+  }
+  {
+    PixelLimit limit(pictureBytes + (4 << 20));
+    PixelBlock rgb = ReadJpegRgb(progressive.c_str(), w, h);
+    ASSERT_TRUE(rgb);
+    EXPECT_EQ(h, 512u);
+    EXPECT_NEAR(rgb[0], 0, 4);
+    EXPECT_NEAR(rgb[1], 255, 4);
+  }
+  EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+// Out of memory: the reader refuses before it decodes (a truncated file shows no box for a
+// picture it then drops), and the thumbnail writer and the reduction give false.
+TEST_F(JpegFileTest, AllocationFailuresGiveNothingAndShowNothing) {
+  const std::string whole = dir_ / "whole.jpg", cut = dir_ / "cut.jpg";
+  ASSERT_TRUE(WriteJpegOfKind(whole, JpegKind::Progressive, 640, 480));
+  const std::string bytes = ReadBytes(whole);
+  ASSERT_TRUE(WriteBytes(cut, bytes.substr(0, bytes.size() / 2)));
+  {
+    PixelLimit limit(640 * 480 * 3 - 1);
+    for (const std::string& path : {whole, cut}) {
+      uint32_t w = 5, h = 5;
+      EXPECT_FALSE(ReadJpegRgb(path.c_str(), w, h)) << path;
+      EXPECT_EQ(w, 0u);
+      EXPECT_EQ(h, 0u);
+    }
+  }
+  EXPECT_TRUE(boxes_.Boxes().empty());
+
+  // A 4000 x 100 picture: the reduction's rows of sums take 48 KB each.
+  SetThumbnailBox(96);
+  std::vector<uint8_t> wide = Gradient(4000, 100);
+  const std::vector<uint8_t> before = wide;
+  PixelLimit limit(32 << 10);
+  EXPECT_FALSE(ReduceToWidth(wide.data(), 4000, 100, 96));
+  EXPECT_EQ(wide, before);
+  EXPECT_FALSE(WriteJpegThumbnail((dir_ / "wide.cpg").c_str(), wide.data(), 4000, 100, 75));
+  EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
 TEST(ThumbnailSourcePath, NamesThePictureBesideTheThumbnail) {

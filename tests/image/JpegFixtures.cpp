@@ -19,18 +19,25 @@ bool WriteJpegOfKind(const std::string& path, JpegKind kind, uint32_t width, uin
   codec.image_width = width;
   codec.image_height = height;
   const bool gray = kind == JpegKind::Gray;
-  codec.input_components = gray ? 1 : 4;
-  codec.in_color_space = gray ? JCS_GRAYSCALE : JCS_CMYK;
+  const bool rgb = kind == JpegKind::Progressive;
+  codec.input_components = gray ? 1 : rgb ? 3 : 4;
+  codec.in_color_space = gray ? JCS_GRAYSCALE : rgb ? JCS_RGB : JCS_CMYK;
   jpeg_set_defaults(&codec);
   jpeg_set_quality(&codec, 100, TRUE);
+  if (rgb) jpeg_simple_progression(&codec);
   if (kind == JpegKind::Cmyk) codec.write_Adobe_marker = FALSE;
   if (kind == JpegKind::AdobeYcck) jpeg_set_colorspace(&codec, JCS_YCCK);
   jpeg_start_compress(&codec, TRUE);
   std::vector<JSAMPLE> row(size_t{width} * codec.input_components);
   for (uint32_t x = 0; x < width; ++x) {
-    if (gray)
-      row[x] = static_cast<JSAMPLE>(x * 255 / (width > 1 ? width - 1 : 1));
-    else
+    const JSAMPLE ramp = static_cast<JSAMPLE>(x * 255 / (width > 1 ? width - 1 : 1));
+    if (gray) {
+      row[x] = ramp;
+    } else if (rgb) {
+      row[3 * x] = ramp;
+      row[3 * x + 1] = static_cast<JSAMPLE>(255 - ramp);
+      row[3 * x + 2] = 90;
+    } else
       for (int c = 0; c < 4; ++c) row[4 * x + c] = cmyk[c];
   }
   while (codec.next_scanline < codec.image_height) {
@@ -55,4 +62,22 @@ int LuminanceDcQuantizer(const std::string& path) {
   jpeg_destroy_decompress(&codec);
   std::fclose(file);
   return dc;
+}
+
+bool SetFrameSize(std::string& jpeg, uint16_t width, uint16_t height) {
+  // Marker segments from the start: FF xx, a 16-bit length, the content. A frame header holds
+  // the precision, then the height and the width, big-endian.
+  for (size_t at = 2; at + 9 <= jpeg.size();) {
+    if (static_cast<uint8_t>(jpeg[at]) != 0xFF) return false;
+    const uint8_t marker = static_cast<uint8_t>(jpeg[at + 1]);
+    if (marker >= 0xC0 && marker <= 0xC2) {
+      jpeg[at + 5] = static_cast<char>(height >> 8);
+      jpeg[at + 6] = static_cast<char>(height & 0xFF);
+      jpeg[at + 7] = static_cast<char>(width >> 8);
+      jpeg[at + 8] = static_cast<char>(width & 0xFF);
+      return true;
+    }
+    at += 2 + (static_cast<uint8_t>(jpeg[at + 2]) << 8 | static_cast<uint8_t>(jpeg[at + 3]));
+  }
+  return false;
 }
