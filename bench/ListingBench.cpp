@@ -2,10 +2,13 @@
 // real list view several times in a row, as a user clicking the folder again would (each listing
 // starts a thumbnail worker that runs while the next listing happens). Prints, per round and as
 // median and range, the time from the listing message to the item count being set and the time to
-// draw the first screen of items whose thumbnail files exist.
+// draw the first screen of items whose thumbnail files exist. Then, at the largest thumbnail box,
+// scrolls through every item and checks that each item drawn shows its picture; prints the time
+// and the process's peak private memory.
 // Usage: listing_bench.exe [--rounds N] FOLDER [COUNT]   (the folder is filled on the first run)
 #include <windows.h>
 #include <commctrl.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <string>
@@ -17,6 +20,7 @@
 #include "browser/MyListView.h"
 #include "browser/ThumbnailFiles.h"
 #include "framework/MessageBox.h"
+#include "image/ImageSettings.h"
 #include "bench/BenchSupport.h"
 #include "image/JpegFile.h"
 
@@ -45,6 +49,43 @@ void Pump() {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+}
+
+double PeakPrivateMegabytes() {
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                            sizeof counters))
+    return -1;
+  return static_cast<double>(counters.PeakPagefileUsage) / (1 << 20);
+}
+
+// Scrolls through every item of the list a screen at a time, drawing each screen; counts the items
+// drawn without their picture (not loaded right after the paint that showed them).
+int ScrollThroughAll(CMyListView* list, int& screens) {
+  RECT client;
+  GetClientRect(list->m_hWnd, &client);
+  const int count = list->ItemCount();
+  int missing = 0;
+  int next = 0;
+  screens = 0;
+  while (next < count) {
+    list->SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(next), FALSE);
+    RedrawWindow(list->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    ++screens;
+    int lastVisible = next;
+    // Items around `next` that lie inside the client area were drawn by that paint.
+    for (int i = next > 20 ? next - 20 : 0; i < count && i < next + 60; ++i) {
+      RECT item{LVIR_ICON, 0, 0, 0};
+      list->SendMessage(LVM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+      RECT both;
+      if (!IntersectRect(&both, &item, &client) || both.bottom - both.top < (item.bottom - item.top)) continue;
+      if (!list->LoadedFlags()[static_cast<size_t>(i)]) ++missing;
+      if (i > lastVisible) lastVisible = i;
+    }
+    next = lastVisible + 1;
+  }
+  return missing;
 }
 
 }  // namespace
@@ -90,7 +131,20 @@ int main(int argc, char** argv) {
   std::printf("%d rounds: listing median %.1f ms (range %.1f-%.1f); first screen median %.1f ms (range %.1f-%.1f)\n",
               rounds, Median(listing), listingRange.low, listingRange.high, Median(firstScreen), screenRange.low,
               screenRange.high);
+
+  // The largest box: every picture 762 KB in the image list.
+  SetThumbnailBox(504);
+  list->CreateThumbnailList();
+  list->SendMessage(kWmListFolder, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+  int screens = 0;
+  const double start = NowMs();
+  const int missing = ScrollThroughAll(list, screens);
+  const double scrolled = NowMs() - start;
+  std::printf("box 504: %d items, %d screens scrolled in %.0f ms; items drawn without their picture: %d; "
+              "image list %d pictures; peak private memory %.0f MB\n",
+              list->ItemCount(), screens, scrolled, missing, ImageList_GetImageCount(list->Thumbnails()),
+              PeakPrivateMegabytes());
   frame->DestroyWindow();
   Pump();
-  return 0;
+  return missing == 0 ? 0 : 1;
 }

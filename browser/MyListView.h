@@ -45,6 +45,9 @@ class CMyListView : public CListView {
   // Deletes the current folder's thumbnail files and makes the thumbnail image list again at the
   // current thumbnail box.
   void PurgeThumbnails();
+  // Makes the thumbnail image list again at the current thumbnail box, keeping the thumbnail files
+  // (PurgeThumbnails does this after deleting them).
+  void CreateThumbnailList();
   // Switches icon mode to report mode and every other mode to icon mode.
   void ToggleDisplayMode();
   // Shows the current item's file in the preview pane.
@@ -87,7 +90,6 @@ class CMyListView : public CListView {
   void OnUpdateStartAutoAdvance(CCmdUI& ui);
 
  private:
-  void CreateThumbnailList();
   // Image index of item `index`'s picture, making it from the thumbnail file when needed; the
   // waiting picture (image 0) when there is none this time.
   int PictureOf(int index);

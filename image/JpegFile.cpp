@@ -285,7 +285,6 @@ bool EncodeJpegThumbnail(std::FILE* file, uint8_t* rgb, uint32_t width, uint32_t
     return false;
   }
   const uint32_t target = static_cast<uint32_t>(boxWidth);
-  const std::function<bool()> reduce = [&] { return ReduceToWidth(rgb, width, height, target); };
   EncodeJob job;
   job.file = file;
   job.path = "";
@@ -293,7 +292,9 @@ bool EncodeJpegThumbnail(std::FILE* file, uint8_t* rgb, uint32_t width, uint32_t
   job.width = target;
   job.height = ReducedHeight(target, width, height);
   job.quality = quality;
-  job.beforeRows = &reduce;
+  job.reduce = rgb;
+  job.sourceWidth = width;
+  job.sourceHeight = height;
   return Encode(job);
 }
 
