@@ -1,7 +1,7 @@
 #include "app/ImageBrowserApp.h"
 
-#include <objbase.h>
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "app/MainFrame.h"
 #include "app/Resource.h"
@@ -11,10 +11,13 @@
 #include "navigation/ProfileMruList.h"
 
 const CRuntimeClass CImageBrowserApp::kClass{"CImageBrowserApp", &CWinApp::kClass};
-const MessageMap CImageBrowserApp::kMessageMap{&CWinApp::kMessageMap, {
-    OnCommand(ID_APP_ABOUT, &CImageBrowserApp::OnAppAbout),
-    OnCommand(ID_FILE_NEW, &CWinApp::OnFileNew),
-}};
+const MessageMap CImageBrowserApp::kMessageMap{
+    &CWinApp::kMessageMap,
+    {
+        OnCommand(ID_APP_ABOUT, &CImageBrowserApp::OnAppAbout),
+        OnCommand(ID_FILE_NEW, &CWinApp::OnFileNew),
+    },
+};
 
 CImageBrowserApp* TheApp() { return static_cast<CImageBrowserApp*>(AfxGetApp()); }
 

@@ -27,29 +27,31 @@ int ThumbnailCodeOfCommand(UINT id) {
 }
 
 const CRuntimeClass CMainFrame::kClass{"CMainFrame", &CFrameWnd::kClass, &CreateObjectOf<CMainFrame>};
-const MessageMap CMainFrame::kMessageMap{&CFrameWnd::kMessageMap, {
-    OnWmCreate(&CMainFrame::OnCreate),
-    OnCommandRange(ID_SORT_NAME, ID_SORT_SIZE, &CMainFrame::OnSort),
-    OnUpdateCommandRange(ID_SORT_NAME, ID_SORT_SIZE, &CMainFrame::OnUpdateSort),
-    OnCommandRange(ID_THUMB_SMALLER, ID_THUMB_LARGER, &CMainFrame::OnThumbnailSize),
-    OnUpdateCommandRange(ID_THUMB_SMALLER, ID_THUMB_LARGER, &CMainFrame::OnUpdateThumbnailSize),
-    OnCommandRange(ID_THUMB_LARGEST, ID_THUMB_LARGEST, &CMainFrame::OnThumbnailSize),
-    OnUpdateCommand(ID_THUMB_LARGEST, &CMainFrame::OnUpdateThumbnailSize),
-    OnCommand(ID_VIEW_DISPLAY_MODE, &CMainFrame::OnDisplayMode),
-    OnCommand(ID_VIEW_REFRESH, &CMainFrame::OnRefresh),
-    OnCommand(ID_VIEW_REGENERATE, &CMainFrame::OnRegenerate),
-    OnCommand(ID_VIEW_CLOSE_ALL, &CMainFrame::OnCloseAllWindows),
-    OnUpdateCommand(ID_VIEW_CLOSE_ALL, &CMainFrame::OnUpdateCloseAllWindows),
-    OnCommandRange(ID_VIEW_AUTO_ADVANCE, ID_VIEW_AUTO_ADVANCE, &CMainFrame::OnAutoAdvanceCommand),
-    OnCommandRange(ID_AUTO_ADVANCE_STOP, ID_AUTO_ADVANCE_START, &CMainFrame::OnAutoAdvanceCommand),
-    OnUpdateCommand(ID_VIEW_AUTO_ADVANCE, &CMainFrame::OnUpdateAutoAdvanceCommand),
-    OnUpdateCommandRange(ID_AUTO_ADVANCE_STOP, ID_AUTO_ADVANCE_START, &CMainFrame::OnUpdateAutoAdvanceCommand),
-}};
+const MessageMap CMainFrame::kMessageMap{
+    &CFrameWnd::kMessageMap,
+    {
+        OnWmCreate(&CMainFrame::OnCreate),
+        OnCommandRange(ID_SORT_NAME, ID_SORT_SIZE, &CMainFrame::OnSort),
+        OnUpdateCommandRange(ID_SORT_NAME, ID_SORT_SIZE, &CMainFrame::OnUpdateSort),
+        OnCommandRange(ID_THUMB_SMALLER, ID_THUMB_LARGER, &CMainFrame::OnThumbnailSize),
+        OnUpdateCommandRange(ID_THUMB_SMALLER, ID_THUMB_LARGER, &CMainFrame::OnUpdateThumbnailSize),
+        OnCommandRange(ID_THUMB_LARGEST, ID_THUMB_LARGEST, &CMainFrame::OnThumbnailSize),
+        OnUpdateCommand(ID_THUMB_LARGEST, &CMainFrame::OnUpdateThumbnailSize),
+        OnCommand(ID_VIEW_DISPLAY_MODE, &CMainFrame::OnDisplayMode),
+        OnCommand(ID_VIEW_REFRESH, &CMainFrame::OnRefresh),
+        OnCommand(ID_VIEW_REGENERATE, &CMainFrame::OnRegenerate),
+        OnCommand(ID_VIEW_CLOSE_ALL, &CMainFrame::OnCloseAllWindows),
+        OnUpdateCommand(ID_VIEW_CLOSE_ALL, &CMainFrame::OnUpdateCloseAllWindows),
+        OnCommandRange(ID_VIEW_AUTO_ADVANCE, ID_VIEW_AUTO_ADVANCE, &CMainFrame::OnAutoAdvanceCommand),
+        OnCommandRange(ID_AUTO_ADVANCE_STOP, ID_AUTO_ADVANCE_START, &CMainFrame::OnAutoAdvanceCommand),
+        OnUpdateCommand(ID_VIEW_AUTO_ADVANCE, &CMainFrame::OnUpdateAutoAdvanceCommand),
+        OnUpdateCommandRange(ID_AUTO_ADVANCE_STOP, ID_AUTO_ADVANCE_START, &CMainFrame::OnUpdateAutoAdvanceCommand),
+    },
+};
 
 int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
   if (CFrameWnd::OnCreate(cs) == -1) return -1;
-  if (!toolBar_.Create(this, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP) || !toolBar_.LoadToolBar(IDR_MAINFRAME))
-    return -1;
+  if (!toolBar_.Create(this, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP) || !toolBar_.LoadToolBar(IDR_MAINFRAME)) return -1;
   if (!statusBar_.Create(this) || !statusBar_.SetIndicators(kIndicators, 4)) return -1;
   if (IsAvailable()) {
     SetParentWindow(m_hWnd);

@@ -16,12 +16,12 @@
 
 #include "app/ImageBrowserApp.h"
 #include "app/MainFrame.h"
+#include "bench/BenchSupport.h"
 #include "browser/ListMessages.h"
 #include "browser/MyListView.h"
 #include "browser/ThumbnailFiles.h"
 #include "framework/MessageBox.h"
 #include "image/ImageSettings.h"
-#include "bench/BenchSupport.h"
 #include "image/JpegFile.h"
 
 namespace {
@@ -140,10 +140,11 @@ int main(int argc, char** argv) {
   const double start = NowMs();
   const int missing = ScrollThroughAll(list, screens);
   const double scrolled = NowMs() - start;
-  std::printf("box 504: %d items, %d screens scrolled in %.0f ms; items drawn without their picture: %d; "
-              "image list %d pictures; peak private memory %.0f MB\n",
-              list->ItemCount(), screens, scrolled, missing, ImageList_GetImageCount(list->Thumbnails()),
-              PeakPrivateMegabytes());
+  std::printf(
+      "box 504: %d items, %d screens scrolled in %.0f ms; items drawn without their picture: %d; "
+      "image list %d pictures; peak private memory %.0f MB\n",
+      list->ItemCount(), screens, scrolled, missing, ImageList_GetImageCount(list->Thumbnails()),
+      PeakPrivateMegabytes());
   frame->DestroyWindow();
   Pump();
   return missing == 0 ? 0 : 1;

@@ -71,8 +71,8 @@ std::string BaseName(const std::string& path) {
 void PrintRow(const char* name, uint32_t w, uint32_t h, double mp, double decode, double reduce, double whole) {
   char size[32] = "";
   if (w) std::snprintf(size, sizeof size, "%ux%u", w, h);
-  std::printf("%-26s %11s %6.2f %9.1f %7.1f %9.2f %7.0f %9.1f %7.1f %6.3f\n", name, size, mp, decode, mp * 1000 / decode,
-              reduce, mp * 1000 / reduce, whole, mp * 1000 / whole, whole / decode);
+  std::printf("%-26s %11s %6.2f %9.1f %7.1f %9.2f %7.0f %9.1f %7.1f %6.3f\n", name, size, mp, decode,
+              mp * 1000 / decode, reduce, mp * 1000 / reduce, whole, mp * 1000 / whole, whole / decode);
 }
 
 }  // namespace
@@ -128,10 +128,10 @@ int main(int argc, char** argv) {
   }
   DeleteFileA(thumb.c_str());
 
-  std::printf("%d rounds, medians in ms; thumbnail = ReadJpegRgb + WriteJpegThumbnail (width %d, quality 75)\n",
-              rounds, kThumbnailWidth);
-  std::printf("%-26s %11s %6s %9s %7s %9s %7s %9s %7s %6s\n", "photo", "size", "MP", "decode", "MP/s", "reduce",
-              "MP/s", "thumbnail", "MP/s", "ratio");
+  std::printf("%d rounds, medians in ms; thumbnail = ReadJpegRgb + WriteJpegThumbnail (width %d, quality 75)\n", rounds,
+              kThumbnailWidth);
+  std::printf("%-26s %11s %6s %9s %7s %9s %7s %9s %7s %6s\n", "photo", "size", "MP", "decode", "MP/s", "reduce", "MP/s",
+              "thumbnail", "MP/s", "ratio");
   double mp = 0, decode = 0, reduce = 0, whole = 0;
   for (const Figures& f : photos) {
     const double d = Median(f.decode), r = Median(f.reduce), t = Median(f.whole);
@@ -146,8 +146,8 @@ int main(int argc, char** argv) {
               "thumbnail");
   for (const Figures& f : photos) {
     const Range d = RangeOf(f.decode), r = RangeOf(f.reduce), t = RangeOf(f.whole);
-    std::printf("%-26s %9.1f-%-9.1f %9.1f-%-9.1f %9.1f-%-9.1f\n", f.name.c_str(), d.low, d.high, r.low, r.high,
-                t.low, t.high);
+    std::printf("%-26s %9.1f-%-9.1f %9.1f-%-9.1f %9.1f-%-9.1f\n", f.name.c_str(), d.low, d.high, r.low, r.high, t.low,
+                t.high);
   }
   return 0;
 }

@@ -54,8 +54,7 @@ double BareDecode(const std::vector<std::string>& images) {
 
 // One worker, plus, when asked, a normal-priority thread going through the images as the view
 // does; timed until both are done.
-double MakeThumbnails(const std::string& folder, const std::vector<std::string>& images, HWND view,
-                      bool withView) {
+double MakeThumbnails(const std::string& folder, const std::vector<std::string>& images, HWND view, bool withView) {
   PurgeThumbnailFiles(folder, kAppFolder);
   ThumbnailClaims claims;
   HANDLE finished = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -74,7 +73,8 @@ double MakeThumbnails(const std::string& folder, const std::vector<std::string>&
   const double elapsed = NowMs() / 1000 - start;
   CloseHandle(finished);
   for (const std::string& image : images) {
-    if (!PathExists(ThumbnailPathFor(image, kAppFolder))) std::fprintf(stderr, "missing thumbnail: %s\n", image.c_str());
+    if (!PathExists(ThumbnailPathFor(image, kAppFolder)))
+      std::fprintf(stderr, "missing thumbnail: %s\n", image.c_str());
   }
   return elapsed;
 }
@@ -97,8 +97,8 @@ int main(int argc, char** argv) {
   SetThumbnailBox(96);
   HWND view = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   std::printf("%u processors, thumbnail box 96, median of %d rounds\n", std::thread::hardware_concurrency(), rounds);
-  std::printf("%-34s %6s %11s %17s %17s %8s\n", "folder", "images", "decode/s", "worker/s (ratio)",
-              "+view/s (ratio)", "speed-up");
+  std::printf("%-34s %6s %11s %17s %17s %8s\n", "folder", "images", "decode/s", "worker/s (ratio)", "+view/s (ratio)",
+              "speed-up");
   for (const std::string& folder : folders) {
     const std::vector<std::string> images = Images(folder);
     if (images.empty()) {
@@ -121,8 +121,8 @@ int main(int argc, char** argv) {
     std::printf("%-34s %6zu %11.2f %9.2f (%5.2f) %9.2f (%5.2f) %7.2fx\n", name.c_str(), images.size(), decodeRate,
                 aloneRate, aloneRate / decodeRate, pairedRate, pairedRate / decodeRate, pairedRate / aloneRate);
     const Range d = RangeOf(decode), a = RangeOf(alone), p = RangeOf(paired);
-    std::printf("%-34s rounds in s (lowest-highest): decode %.2f-%.2f, worker %.2f-%.2f, +view %.2f-%.2f\n", "",
-                d.low, d.high, a.low, a.high, p.low, p.high);
+    std::printf("%-34s rounds in s (lowest-highest): decode %.2f-%.2f, worker %.2f-%.2f, +view %.2f-%.2f\n", "", d.low,
+                d.high, a.low, a.high, p.low, p.high);
   }
   DestroyWindow(view);
   return 0;

@@ -99,8 +99,7 @@ FolderAndMask SplitMask(std::string_view path) {
   return {std::string(path), "*.*"};
 }
 
-std::string RelativeForm(std::string_view path, std::string_view base, std::string_view prefix,
-                         int value) {
+std::string RelativeForm(std::string_view path, std::string_view base, std::string_view prefix, int value) {
   if (value != 0 || base.empty()) return std::string(path);
   if (!StartsWithNoCase(path, base)) return PathJoin(prefix, path);
   std::string_view rest = path.substr(base.size());

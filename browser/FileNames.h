@@ -31,5 +31,4 @@ FolderAndMask SplitMask(std::string_view path);
 
 // The form a scan stores for `path`: with value 0 and a base, the part behind `base` (or the
 // whole path if it is not under it) joined behind `prefix`; otherwise `path` unchanged.
-std::string RelativeForm(std::string_view path, std::string_view base, std::string_view prefix,
-                         int value);
+std::string RelativeForm(std::string_view path, std::string_view base, std::string_view prefix, int value);

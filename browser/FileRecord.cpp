@@ -17,16 +17,9 @@ bool LessBySize(const FileRecord& a, const FileRecord& b) { return a.size < b.si
 void SortRecords(std::vector<FileRecord>& records, int order) {
   if (records.size() < 2) return;
   switch (order) {
-    case kSortByName:
-      std::sort(records.begin(), records.end(), LessByName);
-      break;
-    case kSortByDate:
-      std::sort(records.begin(), records.end(), LessByDate);
-      break;
-    case kSortBySize:
-      std::sort(records.begin(), records.end(), LessBySize);
-      break;
-    default:
-      break;
+    case kSortByName: std::sort(records.begin(), records.end(), LessByName); break;
+    case kSortByDate: std::sort(records.begin(), records.end(), LessByDate); break;
+    case kSortBySize: std::sort(records.begin(), records.end(), LessBySize); break;
+    default: break;
   }
 }

@@ -7,18 +7,18 @@
 #include <vector>
 
 struct FileRecord {
-  std::string fileName;         // name without folder
-  std::string relativePath;     // path behind the scan base, joined behind the prefix
-  std::string relativeFolder;   // folder behind the scan base, joined behind the prefix
-  uint32_t size = 0;            // bytes
-  int32_t modified = 0;         // last write, seconds since 1970-01-01 UTC
+  std::string fileName;              // name without folder
+  std::string relativePath;          // path behind the scan base, joined behind the prefix
+  std::string relativeFolder;        // folder behind the scan base, joined behind the prefix
+  uint32_t size = 0;                 // bytes
+  int32_t modified = 0;              // last write, seconds since 1970-01-01 UTC
   std::array<std::string, 5> texts;  // empty after a scan
-  uint32_t checksum = 0;        // kept for the record layout; never computed
+  uint32_t checksum = 0;             // kept for the record layout; never computed
   int checksumValid = 0;
-  std::string baseFolder;       // the scan base, full path without mask
-  std::string prefix;           // the record prefix given to the scan
-  int filled = 0;               // 1 once the scan has filled the record
-  int userValue = 0;            // the value given to the scan
+  std::string baseFolder;  // the scan base, full path without mask
+  std::string prefix;      // the record prefix given to the scan
+  int filled = 0;          // 1 once the scan has filled the record
+  int userValue = 0;       // the value given to the scan
   int reserved = 0;
 };
 

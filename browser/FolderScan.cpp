@@ -30,9 +30,7 @@ class FindHandle {
   HANDLE handle_;
 };
 
-uint64_t Ticks(const FILETIME& time) {
-  return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
+uint64_t Ticks(const FILETIME& time) { return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime; }
 
 }  // namespace
 
@@ -98,13 +96,12 @@ void CFolderScan::ListFolder() {
   do {
     if (!Accepts(found.dwFileAttributes, found.cFileName)) continue;
     // Only the low 32 bits of the size fit the record.
-    records_.push_back(MakeRecord(found.cFileName, found.nFileSizeLow,
-                                  UnixSecondsFromFileTime(Ticks(found.ftLastWriteTime))));
+    records_.push_back(
+        MakeRecord(found.cFileName, found.nFileSizeLow, UnixSecondsFromFileTime(Ticks(found.ftLastWriteTime))));
   } while (FindNextFileA(handle.Get(), &found));
 }
 
-FileRecord CFolderScan::MakeRecord(const std::string& name, uint32_t size,
-                                   int32_t modified) const {
+FileRecord CFolderScan::MakeRecord(const std::string& name, uint32_t size, int32_t modified) const {
   FileRecord record;
   record.fileName = name;
   record.relativePath = RelativeForm(PathJoin(baseFolder_, name), baseFolder_, prefix_, userValue_);

@@ -21,8 +21,8 @@ namespace {
 constexpr int kWaitingImage = 0;  // image list index of the picture of an item still waiting
 constexpr UINT kListContextMenu = IDR_CONTEXT_LIST;
 constexpr UINT kSmallPictureBitmap = IDB_SMALL_PICTURE;
-constexpr DWORD kSkippedByReadiness = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY |
-                                      FILE_ATTRIBUTE_TEMPORARY;
+constexpr DWORD kSkippedByReadiness =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_TEMPORARY;
 
 void CopyCut(const std::string& text, char* buffer, int length) {
   if (!buffer || length <= 0) return;
@@ -60,9 +60,9 @@ bool FolderHasReadableJpeg(const std::string& folder) {
     // One readable entry decides; the rest of the search must still end normally.
     if (readable || (found.dwFileAttributes & kSkippedByReadiness)) continue;
     // Shared for writing and deletion: a file another program is still writing counts.
-    HANDLE file = CreateFileA(PathJoin(folder, found.cFileName).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
+    HANDLE file =
+        CreateFileA(PathJoin(folder, found.cFileName).c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) continue;
     char head[2];
     DWORD got = 0;
@@ -90,25 +90,28 @@ PicturePlacement ThumbnailPlacement(int boxWidth, int boxHeight, uint32_t pictur
 }
 
 const CRuntimeClass CMyListView::kClass{"CMyListView", &CListView::kClass, &CreateObjectOf<CMyListView>};
-const MessageMap CMyListView::kMessageMap{&CListView::kMessageMap, {
-    OnMessage(kWmListFolder, &CMyListView::OnListFolder),
-    OnReflectedNotify(LVN_GETDISPINFOA, &CMyListView::OnGetDispInfo),
-    OnReflectedNotify(NM_CLICK, &CMyListView::OnClick),
-    OnReflectedNotify(NM_DBLCLK, &CMyListView::OnDoubleClick),
-    OnWmKeyDown(&CMyListView::OnKeyDown),
-    OnMessage(WM_CONTEXTMENU, &CMyListView::OnContextMenu),
-    OnWmTimer(&CMyListView::OnTimer),
-    OnMessage(WM_DESTROY, &CMyListView::OnDestroy),
-    OnCommand(ID_FILE_OPEN, &CMyListView::OnOpen),
-    OnUpdateCommand(ID_FILE_OPEN, &CMyListView::OnUpdateOpen),
-    OnCommand(ID_EDIT_SELECT_ALL, &CMyListView::OnSelectAll),
-    OnCommand(ID_VIEW_AUTO_ADVANCE, &CMyListView::OnAutoAdvance),
-    OnUpdateCommand(ID_VIEW_AUTO_ADVANCE, &CMyListView::OnUpdateAutoAdvance),
-    OnCommand(ID_AUTO_ADVANCE_START, &CMyListView::OnAutoAdvance),
-    OnUpdateCommand(ID_AUTO_ADVANCE_START, &CMyListView::OnUpdateStartAutoAdvance),
-    OnCommand(ID_AUTO_ADVANCE_STOP, &CMyListView::OnStopAutoAdvance),
-    OnUpdateCommand(ID_AUTO_ADVANCE_STOP, &CMyListView::OnUpdateStopAutoAdvance),
-}};
+const MessageMap CMyListView::kMessageMap{
+    &CListView::kMessageMap,
+    {
+        OnMessage(kWmListFolder, &CMyListView::OnListFolder),
+        OnReflectedNotify(LVN_GETDISPINFOA, &CMyListView::OnGetDispInfo),
+        OnReflectedNotify(NM_CLICK, &CMyListView::OnClick),
+        OnReflectedNotify(NM_DBLCLK, &CMyListView::OnDoubleClick),
+        OnWmKeyDown(&CMyListView::OnKeyDown),
+        OnMessage(WM_CONTEXTMENU, &CMyListView::OnContextMenu),
+        OnWmTimer(&CMyListView::OnTimer),
+        OnMessage(WM_DESTROY, &CMyListView::OnDestroy),
+        OnCommand(ID_FILE_OPEN, &CMyListView::OnOpen),
+        OnUpdateCommand(ID_FILE_OPEN, &CMyListView::OnUpdateOpen),
+        OnCommand(ID_EDIT_SELECT_ALL, &CMyListView::OnSelectAll),
+        OnCommand(ID_VIEW_AUTO_ADVANCE, &CMyListView::OnAutoAdvance),
+        OnUpdateCommand(ID_VIEW_AUTO_ADVANCE, &CMyListView::OnUpdateAutoAdvance),
+        OnCommand(ID_AUTO_ADVANCE_START, &CMyListView::OnAutoAdvance),
+        OnUpdateCommand(ID_AUTO_ADVANCE_START, &CMyListView::OnUpdateStartAutoAdvance),
+        OnCommand(ID_AUTO_ADVANCE_STOP, &CMyListView::OnStopAutoAdvance),
+        OnUpdateCommand(ID_AUTO_ADVANCE_STOP, &CMyListView::OnUpdateStopAutoAdvance),
+    },
+};
 
 DWORD CMyListView::ControlStyle() const { return LVS_ICON | LVS_OWNERDATA | LVS_AUTOARRANGE | LVS_SHOWSELALWAYS; }
 
@@ -266,8 +269,7 @@ void CMyListView::PrepareImageSlots(int count) {
   const int height = g_thumbnailHeight;
   int slotCount = ThumbnailSlots::SlotCountFor(count, uint64_t(width) * height * 3);
   // Every item waits for its picture when not even the smallest list can be had.
-  while (!ImageList_SetImageCount(thumbnails_, static_cast<UINT>(slotCount + 1)) && slotCount > 0)
-    slotCount /= 2;
+  while (!ImageList_SetImageCount(thumbnails_, static_cast<UINT>(slotCount + 1)) && slotCount > 0) slotCount /= 2;
   slots_.Reset(count, slotCount);
   // A pale empty frame: the picture comes as soon as its thumbnail file is made.
   BoxCanvas canvas(width, height);

@@ -35,8 +35,7 @@ std::atomic<TemporaryFileObserver> g_temporaryObserver{nullptr};
 
 class WriterWatch {
  public:
-  explicit WriterWatch(const std::string& thumbPath)
-      : observer_(g_writeObserver.load()), thumbPath_(thumbPath) {
+  explicit WriterWatch(const std::string& thumbPath) : observer_(g_writeObserver.load()), thumbPath_(thumbPath) {
     if (observer_) observer_(thumbPath_, true);
   }
   ~WriterWatch() {
@@ -76,8 +75,7 @@ std::string FolderPart(const std::string& path) {
 std::string TemporaryPathBeside(const std::string& thumbPath) {
   static std::atomic<unsigned> counter{0};
   char name[64];
-  std::snprintf(name, sizeof name, "%s%lx-%x%s", kTemporaryPrefix, GetCurrentProcessId(), counter++,
-                kTemporarySuffix);
+  std::snprintf(name, sizeof name, "%s%lx-%x%s", kTemporaryPrefix, GetCurrentProcessId(), counter++, kTemporarySuffix);
   return PathJoin(FolderPart(thumbPath), name);
 }
 
@@ -123,8 +121,8 @@ bool CopyInto(HANDLE target, const std::string& sourcePath) {
 // The picture reduced and encoded when it is larger than the box both ways, else a byte copy of
 // the image file itself. Should a size command change the box between this check and the
 // encoder's own, the encoder writes nothing, and the next request tries again.
-bool WriteThumbnailContent(const std::string& imagePath, const std::string& target, uint8_t* pixels,
-                           uint32_t width, uint32_t height) {
+bool WriteThumbnailContent(const std::string& imagePath, const std::string& target, uint8_t* pixels, uint32_t width,
+                           uint32_t height) {
   HANDLE file = CreateHiddenFile(target);
   if (file == INVALID_HANDLE_VALUE) return false;
   if (TemporaryFileObserver observer = g_temporaryObserver.load()) observer(target);
@@ -176,9 +174,7 @@ bool ParseHex(std::string_view& text, uint32_t& value) {
   return true;
 }
 
-uint64_t Ticks(const FILETIME& time) {
-  return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
+uint64_t Ticks(const FILETIME& time) { return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime; }
 
 // "~thumb-<writer>-<counter>.tmp" exactly as TemporaryPathBeside writes it; nothing else is ours.
 bool ParseTemporaryName(std::string_view name, uint32_t& writer) {
@@ -225,8 +221,7 @@ ExistingThumbnails ExistingThumbnails::Read(const std::string& thumbFolder) {
   const std::string_view extension = kThumbnailExtension;
   do {
     const std::string_view name = found.cFileName;
-    if (name.size() > extension.size() &&
-        CompareNoCase(name.substr(name.size() - extension.size()), extension) == 0) {
+    if (name.size() > extension.size() && CompareNoCase(name.substr(name.size() - extension.size()), extension) == 0) {
       existing.Insert(found.cFileName);
     } else if (name.substr(0, 1) == "~") {
       DeleteIfStaleTemporary(thumbFolder, found);
@@ -310,9 +305,7 @@ void DeleteStaleTemporaryFiles(const std::string& folder) {
   FindClose(search);
 }
 
-bool PathExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 void SetThumbnailWriteObserver(ThumbnailWriteObserver observer) { g_writeObserver = observer; }
 

@@ -36,8 +36,8 @@ class ThumbnailSlots {
   int SlotCount() const { return static_cast<int>(slotItem_.size()); }
 
  private:
-  std::vector<int> itemSlot_;           // per item: its slot or -1
-  std::vector<int> slotItem_;           // per slot: its item or -1
-  std::vector<uint64_t> slotLastUse_;   // per slot: the clock of its last use
+  std::vector<int> itemSlot_;          // per item: its slot or -1
+  std::vector<int> slotItem_;          // per slot: its item or -1
+  std::vector<uint64_t> slotLastUse_;  // per slot: the clock of its last use
   uint64_t clock_ = 0;
 };

@@ -13,8 +13,8 @@
 namespace {
 
 // Hidden, system, directory and temporary entries get no thumbnail.
-constexpr DWORD kSkippedAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                     FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_TEMPORARY;
+constexpr DWORD kSkippedAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_TEMPORARY;
 
 // The block handed to the thread, which owns it.
 struct WorkerStart {
@@ -44,8 +44,7 @@ unsigned __stdcall ThumbnailWorker(void* parameter) {
 }
 
 // True when this call made the file.
-bool MakeMissingThumbnail(const std::string& imagePath, const std::string& thumbPath,
-                          ThumbnailClaims& claims) {
+bool MakeMissingThumbnail(const std::string& imagePath, const std::string& thumbPath, ThumbnailClaims& claims) {
   if (PathExists(thumbPath) || claims.FailedThisListing(imagePath)) return false;
   ThumbnailClaim claim(claims, thumbPath);
   // Looked for again under the claim: another thread may have finished it in the meantime.
@@ -57,8 +56,8 @@ bool MakeMissingThumbnail(const std::string& imagePath, const std::string& thumb
 
 }  // namespace
 
-bool StartThumbnailWorker(const std::string& folder, HWND view, ThumbnailClaims& claims,
-                          const std::string& appFolder, HANDLE finished) {
+bool StartThumbnailWorker(const std::string& folder, HWND view, ThumbnailClaims& claims, const std::string& appFolder,
+                          HANDLE finished) {
   // A cut path could name another folder; no folder at all would search the current directory.
   if (folder.empty() || folder.size() >= MAX_PATH) return false;
   auto start = std::make_unique<WorkerStart>();
@@ -66,8 +65,8 @@ bool StartThumbnailWorker(const std::string& folder, HWND view, ThumbnailClaims&
   start->view = view;
   start->claims = &claims;
   start->appFolder = appFolder;
-  if (finished && !DuplicateHandle(GetCurrentProcess(), finished, GetCurrentProcess(), &start->finished, 0,
-                                   FALSE, DUPLICATE_SAME_ACCESS)) {
+  if (finished && !DuplicateHandle(GetCurrentProcess(), finished, GetCurrentProcess(), &start->finished, 0, FALSE,
+                                   DUPLICATE_SAME_ACCESS)) {
     return false;
   }
   HANDLE thread = AfxBeginThread(ThumbnailWorker, start.get(), THREAD_PRIORITY_IDLE);
@@ -77,8 +76,7 @@ bool StartThumbnailWorker(const std::string& folder, HWND view, ThumbnailClaims&
   return true;
 }
 
-int MakeFolderThumbnails(const std::string& folder, HWND view, ThumbnailClaims& claims,
-                         const std::string& appFolder) {
+int MakeFolderThumbnails(const std::string& folder, HWND view, ThumbnailClaims& claims, const std::string& appFolder) {
   // Nothing is listed or written outside a folder the user chose.
   if (folder.empty()) return 0;
   const std::string thumbFolder = ThumbnailFolderFor(folder, appFolder);

@@ -14,16 +14,15 @@ class ThumbnailClaims;
 // event the worker sets as its last act, for callers that must know when it is done (tests and
 // benchmarks; the program passes none). False when the path does not fit the worker's 260-byte
 // folder buffer or no thread could be started.
-bool StartThumbnailWorker(const std::string& folder, HWND view, ThumbnailClaims& claims,
-                          const std::string& appFolder, HANDLE finished = nullptr);
+bool StartThumbnailWorker(const std::string& folder, HWND view, ThumbnailClaims& claims, const std::string& appFolder,
+                          HANDLE finished = nullptr);
 
 // The worker's walk, on the calling thread: makes the missing thumbnail files of the folder's
 // visible "*.jpg" files and, when it made any and the search ran to its end, posts
 // kWmListFolder (0, 0) to `view`. Which files exist it learns from one search of the thumbnail
 // folder (which also deletes the temporary files of writers that no longer run), and looks again
 // under its claim before it makes one. Returns the number of files made.
-int MakeFolderThumbnails(const std::string& folder, HWND view, ThumbnailClaims& claims,
-                         const std::string& appFolder);
+int MakeFolderThumbnails(const std::string& folder, HWND view, ThumbnailClaims& claims, const std::string& appFolder);
 
 // The view's side, for an item it is about to draw: when the thumbnail file is missing and no
 // other thread is making it, makes it at once. True when the file may be read now; false while

@@ -15,8 +15,8 @@ bool CCmdTarget::OnCmdMsg(UINT id, UINT code, CCmdUI* ui) {
       rule->call(*this, id, reinterpret_cast<LPARAM>(ui));
       return true;
     }
-    const MessageEntry* handler = map.Find(
-        [id](const MessageEntry& e) { return e.kind == EntryKind::Command && e.code == 0 && Covers(e, id); });
+    const MessageEntry* handler =
+        map.Find([id](const MessageEntry& e) { return e.kind == EntryKind::Command && e.code == 0 && Covers(e, id); });
     if (!handler) return false;
     ui->Enable(true);
     return true;

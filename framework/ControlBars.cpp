@@ -62,14 +62,17 @@ bool ReadToolbarResource(HINSTANCE instance, UINT id, ToolbarResource& out) {
 }
 
 const CRuntimeClass CToolBar::kClass{"CToolBar", &CWnd::kClass};
-const MessageMap CToolBar::kMessageMap{&CWnd::kMessageMap, {
-    OnMessage(WM_IDLEUPDATECMDUI, &CToolBar::OnIdleUpdate),
-    OnReflectedNotify(TBN_HOTITEMCHANGE, &CToolBar::OnHotItemChange),
-    OnMessage(WM_LBUTTONDOWN, &CToolBar::OnLButtonDown),
-    OnMessage(WM_MOUSEMOVE, &CToolBar::OnMouseMove),
-    OnMessage(WM_LBUTTONUP, &CToolBar::OnLButtonUp),
-    OnMessage(WM_CAPTURECHANGED, &CToolBar::OnCaptureChanged),
-}};
+const MessageMap CToolBar::kMessageMap{
+    &CWnd::kMessageMap,
+    {
+        OnMessage(WM_IDLEUPDATECMDUI, &CToolBar::OnIdleUpdate),
+        OnReflectedNotify(TBN_HOTITEMCHANGE, &CToolBar::OnHotItemChange),
+        OnMessage(WM_LBUTTONDOWN, &CToolBar::OnLButtonDown),
+        OnMessage(WM_MOUSEMOVE, &CToolBar::OnMouseMove),
+        OnMessage(WM_LBUTTONUP, &CToolBar::OnLButtonUp),
+        OnMessage(WM_CAPTURECHANGED, &CToolBar::OnCaptureChanged),
+    },
+};
 
 bool CToolBar::Create(CWnd* parent, DWORD style, UINT id) {
   barStyle_ = style & (CBRS_ALIGN_ANY | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
@@ -89,8 +92,8 @@ bool CToolBar::LoadToolBar(UINT id) {
   // Standard button colours in the bitmap become the current system colours.
   HBITMAP bitmap = CreateMappedBitmap(instance, static_cast<INT_PTR>(id), 0, nullptr, 0);
   if (!bitmap) return false;
-  int images = static_cast<int>(std::count_if(resource.items.begin(), resource.items.end(),
-                                              [](UINT item) { return item != 0; }));
+  int images = static_cast<int>(
+      std::count_if(resource.items.begin(), resource.items.end(), [](UINT item) { return item != 0; }));
   SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(resource.imageWidth, resource.imageHeight));
   SendMessage(TB_SETBUTTONSIZE, 0, MAKELPARAM(resource.imageWidth + 7, resource.imageHeight + 7));
   TBADDBITMAP add{nullptr, reinterpret_cast<UINT_PTR>(bitmap)};
@@ -205,14 +208,16 @@ void CToolCmdUI::SetCheck(int state) {
 }
 
 const CRuntimeClass CStatusBar::kClass{"CStatusBar", &CWnd::kClass};
-const MessageMap CStatusBar::kMessageMap{&CWnd::kMessageMap, {
-    OnWmSize(&CStatusBar::OnSize),
-    OnMessage(WM_IDLEUPDATECMDUI, &CStatusBar::OnIdleUpdate),
-}};
+const MessageMap CStatusBar::kMessageMap{
+    &CWnd::kMessageMap,
+    {
+        OnWmSize(&CStatusBar::OnSize),
+        OnMessage(WM_IDLEUPDATECMDUI, &CStatusBar::OnIdleUpdate),
+    },
+};
 
 bool CStatusBar::Create(CWnd* parent, DWORD style, UINT id) {
-  return CreateEx(0, STATUSCLASSNAMEA, "", (style & (WS_CHILD | WS_VISIBLE)) | SBARS_SIZEGRIP, 0, 0, 0, 0, parent,
-                  id);
+  return CreateEx(0, STATUSCLASSNAMEA, "", (style & (WS_CHILD | WS_VISIBLE)) | SBARS_SIZEGRIP, 0, 0, 0, 0, parent, id);
 }
 
 bool CStatusBar::SetIndicators(const UINT* ids, int count) {

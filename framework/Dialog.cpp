@@ -3,10 +3,13 @@
 #include "framework/WinApp.h"
 
 const CRuntimeClass CDialog::kClass{"CDialog", &CWnd::kClass};
-const MessageMap CDialog::kMessageMap{&CWnd::kMessageMap, {
-    OnCommand(IDOK, &CDialog::OkCommand),
-    OnCommand(IDCANCEL, &CDialog::CancelCommand),
-}};
+const MessageMap CDialog::kMessageMap{
+    &CWnd::kMessageMap,
+    {
+        OnCommand(IDOK, &CDialog::OkCommand),
+        OnCommand(IDCANCEL, &CDialog::CancelCommand),
+    },
+};
 
 INT_PTR CDialog::DoModal() {
   HWND owner = parent_ ? parent_->m_hWnd : nullptr;

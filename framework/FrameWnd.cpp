@@ -13,19 +13,22 @@ constexpr UINT WM_SETMESSAGESTRING = 0x0362;
 }  // namespace
 
 const CRuntimeClass CFrameWnd::kClass{"CFrameWnd", &CWnd::kClass};
-const MessageMap CFrameWnd::kMessageMap{&CWnd::kMessageMap, {
-    OnWmCreate(&CFrameWnd::OnCreate),
-    OnWmSize(&CFrameWnd::OnSize),
-    OnMessage(WM_SETFOCUS, &CFrameWnd::OnSetFocus),
-    OnMessage(WM_ACTIVATE, &CFrameWnd::OnActivate),
-    OnWmInitMenuPopup(&CFrameWnd::OnInitMenuPopup),
-    OnWmMenuSelect(&CFrameWnd::OnMenuSelect),
-    OnMessage(WM_SETMESSAGESTRING, &CFrameWnd::OnSetMessageString),
-    OnCommandRange(ID_NEXT_PANE, ID_PREV_PANE, &CFrameWnd::OnNextPane),
-    OnUpdateCommandRange(ID_NEXT_PANE, ID_PREV_PANE, &CFrameWnd::OnUpdateNextPane),
-    OnCommandRange(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, &CFrameWnd::OnToggleBar),
-    OnUpdateCommandRange(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, &CFrameWnd::OnUpdateToggleBar),
-}};
+const MessageMap CFrameWnd::kMessageMap{
+    &CWnd::kMessageMap,
+    {
+        OnWmCreate(&CFrameWnd::OnCreate),
+        OnWmSize(&CFrameWnd::OnSize),
+        OnMessage(WM_SETFOCUS, &CFrameWnd::OnSetFocus),
+        OnMessage(WM_ACTIVATE, &CFrameWnd::OnActivate),
+        OnWmInitMenuPopup(&CFrameWnd::OnInitMenuPopup),
+        OnWmMenuSelect(&CFrameWnd::OnMenuSelect),
+        OnMessage(WM_SETMESSAGESTRING, &CFrameWnd::OnSetMessageString),
+        OnCommandRange(ID_NEXT_PANE, ID_PREV_PANE, &CFrameWnd::OnNextPane),
+        OnUpdateCommandRange(ID_NEXT_PANE, ID_PREV_PANE, &CFrameWnd::OnUpdateNextPane),
+        OnCommandRange(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, &CFrameWnd::OnToggleBar),
+        OnUpdateCommandRange(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, &CFrameWnd::OnUpdateToggleBar),
+    },
+};
 
 bool CFrameWnd::LoadFrame(UINT resourceId, DWORD style, CWnd* parent) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -35,8 +38,8 @@ bool CFrameWnd::LoadFrame(UINT resourceId, DWORD style, CWnd* parent) {
   title_ = title_.substr(0, title_.find('\n'));
 
   HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(resourceId));
-  const char* cls = RegisterClass(CS_DBLCLKS, LoadCursorA(nullptr, IDC_ARROW),
-                                  reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), icon);
+  const char* cls =
+      RegisterClass(CS_DBLCLKS, LoadCursorA(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), icon);
   HMENU menu = LoadMenuA(instance, MAKEINTRESOURCEA(resourceId));
   if (!CreateFrame(cls, title_.c_str(), style, parent, menu)) {
     if (menu) DestroyMenu(menu);
@@ -52,8 +55,8 @@ int CFrameWnd::OnCreate(CREATESTRUCTA* cs) {
 }
 
 bool CFrameWnd::CreateFrame(const char* className, const char* title, DWORD style, CWnd* parent, HMENU menu) {
-  if (!className || !CreateEx(0, className, title, style & ~FWS_ADDTOTITLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, parent, reinterpret_cast<UINT_PTR>(menu)))
+  if (!className || !CreateEx(0, className, title, style & ~FWS_ADDTOTITLE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, parent, reinterpret_cast<UINT_PTR>(menu)))
     return false;
   created_ = true;
   return true;
@@ -110,8 +113,8 @@ void CFrameWnd::RecalcLayout() {
     client = rest;
   }
   if (HWND pane = GetDlgItem(m_hWnd, AFX_IDW_PANE_FIRST))
-    MoveWindow(pane, client.left, client.top, client.right - client.left,
-               std::max<LONG>(0, client.bottom - client.top), TRUE);
+    MoveWindow(pane, client.left, client.top, client.right - client.left, std::max<LONG>(0, client.bottom - client.top),
+               TRUE);
 }
 
 void CFrameWnd::SetActiveView(CWnd* view, bool focus) {

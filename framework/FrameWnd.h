@@ -23,8 +23,7 @@ class CFrameWnd : public CWnd {
   bool LoadFrame(UINT resourceId, DWORD style = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, CWnd* parent = nullptr);
   // Creates the frame window at the default place and size; from then on the frame deletes
   // itself when its window is destroyed.
-  bool CreateFrame(const char* className, const char* title, DWORD style, CWnd* parent = nullptr,
-                   HMENU menu = nullptr);
+  bool CreateFrame(const char* className, const char* title, DWORD style, CWnd* parent = nullptr, HMENU menu = nullptr);
   // Makes the client area's child windows; false fails the creation.
   virtual bool OnCreateClient(CREATESTRUCTA* cs) { return true; }
   // Tells every descendant to initialise itself.

@@ -39,8 +39,7 @@ struct MessageMap {
   const MessageMap* base;
   std::vector<MessageEntry> entries;
 
-  MessageMap(const MessageMap* baseMap, std::initializer_list<MessageEntry> list)
-      : base(baseMap), entries(list) {}
+  MessageMap(const MessageMap* baseMap, std::initializer_list<MessageEntry> list) : base(baseMap), entries(list) {}
 
   // The first entry on the chain that `matches`, or null.
   template <class Pred>
@@ -55,10 +54,11 @@ struct MessageMap {
 namespace msgmap_detail {
 template <class T, class Fn>
 MessageEntry Make(EntryKind kind, UINT message, UINT code, UINT first, UINT last, Fn fn) {
-  return MessageEntry{kind, message, code, first, last,
-                      [fn](CCmdTarget& target, WPARAM wp, LPARAM lp) -> LRESULT {
-                        return fn(static_cast<T&>(target), wp, lp);
-                      }};
+  return MessageEntry{
+      kind, message,
+      code, first,
+      last, [fn](CCmdTarget& target, WPARAM wp, LPARAM lp) -> LRESULT {
+                        return fn(static_cast<T&>(target), wp, lp); }};
 }
 }  // namespace msgmap_detail
 
@@ -100,11 +100,10 @@ MessageEntry OnWmTimer(void (T::*handler)(UINT_PTR id)) {
 }
 template <class T>
 MessageEntry OnWmInitMenuPopup(void (T::*handler)(HMENU popup, UINT index, bool systemMenu)) {
-  return msgmap_detail::Make<T>(EntryKind::Message, WM_INITMENUPOPUP, 0, 0, 0,
-                                [handler](T& t, WPARAM wp, LPARAM lp) {
-                                  (t.*handler)(reinterpret_cast<HMENU>(wp), LOWORD(lp), HIWORD(lp) != 0);
-                                  return LRESULT{0};
-                                });
+  return msgmap_detail::Make<T>(EntryKind::Message, WM_INITMENUPOPUP, 0, 0, 0, [handler](T& t, WPARAM wp, LPARAM lp) {
+    (t.*handler)(reinterpret_cast<HMENU>(wp), LOWORD(lp), HIWORD(lp) != 0);
+    return LRESULT{0};
+  });
 }
 template <class T>
 MessageEntry OnWmMenuSelect(void (T::*handler)(UINT item, UINT flags, HMENU menu)) {
@@ -158,11 +157,10 @@ MessageEntry OnUpdateCommand(UINT id, void (T::*handler)(CCmdUI&)) {
 }
 template <class T>
 MessageEntry OnUpdateCommandRange(UINT first, UINT last, void (T::*handler)(CCmdUI&)) {
-  return msgmap_detail::Make<T>(EntryKind::UpdateCommand, 0, 0, first, last,
-                                [handler](T& t, WPARAM, LPARAM lp) {
-                                  (t.*handler)(*reinterpret_cast<CCmdUI*>(lp));
-                                  return LRESULT{0};
-                                });
+  return msgmap_detail::Make<T>(EntryKind::UpdateCommand, 0, 0, first, last, [handler](T& t, WPARAM, LPARAM lp) {
+    (t.*handler)(*reinterpret_cast<CCmdUI*>(lp));
+    return LRESULT{0};
+  });
 }
 // Notification from child control `id`: void Handler(NMHDR*, LRESULT*).
 template <class T>

@@ -38,6 +38,6 @@ CObject* CreateObjectOf() {
 }
 
 // The body of GetRuntimeClass for a class with a static kClass member.
-#define LUMAVEX_RUNTIME_CLASS \
+#define LUMAVEX_RUNTIME_CLASS        \
   static const CRuntimeClass kClass; \
   const CRuntimeClass* GetRuntimeClass() const override { return &kClass; }

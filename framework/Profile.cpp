@@ -20,8 +20,8 @@ class RegKey {
     return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key_) == ERROR_SUCCESS;
   }
   bool Create(const std::string& path) {
-    return RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                           nullptr, &key_, nullptr) == ERROR_SUCCESS;
+    return RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                           &key_, nullptr) == ERROR_SUCCESS;
   }
   HKEY get() const { return key_; }
 
@@ -61,8 +61,7 @@ std::string RegistryProfile::GetString(const char* section, const char* entry, c
       (type != REG_SZ && type != REG_EXPAND_SZ))
     return fallback;
   std::vector<char> data(size + 1, '\0');
-  if (RegQueryValueExA(key.get(), entry, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
-      ERROR_SUCCESS)
+  if (RegQueryValueExA(key.get(), entry, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
     return fallback;
   return std::string(data.data());
 }

@@ -6,15 +6,18 @@
 #include "framework/View.h"
 
 const CRuntimeClass CSplitterWnd::kClass{"CSplitterWnd", &CWnd::kClass};
-const MessageMap CSplitterWnd::kMessageMap{&CWnd::kMessageMap, {
-    OnWmSize(&CSplitterWnd::OnSize),
-    OnMessage(WM_PAINT, &CSplitterWnd::OnPaint),
-    OnMessage(WM_SETCURSOR, &CSplitterWnd::OnSetCursor),
-    OnMessage(WM_LBUTTONDOWN, &CSplitterWnd::OnLButtonDown),
-    OnMessage(WM_MOUSEMOVE, &CSplitterWnd::OnMouseMove),
-    OnMessage(WM_LBUTTONUP, &CSplitterWnd::OnLButtonUp),
-    OnMessage(WM_CAPTURECHANGED, &CSplitterWnd::OnCaptureChanged),
-}};
+const MessageMap CSplitterWnd::kMessageMap{
+    &CWnd::kMessageMap,
+    {
+        OnWmSize(&CSplitterWnd::OnSize),
+        OnMessage(WM_PAINT, &CSplitterWnd::OnPaint),
+        OnMessage(WM_SETCURSOR, &CSplitterWnd::OnSetCursor),
+        OnMessage(WM_LBUTTONDOWN, &CSplitterWnd::OnLButtonDown),
+        OnMessage(WM_MOUSEMOVE, &CSplitterWnd::OnMouseMove),
+        OnMessage(WM_LBUTTONUP, &CSplitterWnd::OnLButtonUp),
+        OnMessage(WM_CAPTURECHANGED, &CSplitterWnd::OnCaptureChanged),
+    },
+};
 
 std::vector<PaneSpan> LayoutColumns(const std::vector<int>& ideal, int total, int barSize) {
   std::vector<PaneSpan> spans;

@@ -41,7 +41,8 @@ HANDLE AfxBeginThread(ThreadProc proc, void* parameter, int priority, ThreadEnd 
   if (!thread) return nullptr;
   SetThreadPriority(thread, priority);
   HANDLE counted = nullptr;
-  if (end == ThreadEnd::AtProgramEnd && DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &counted, SYNCHRONIZE, FALSE, 0)) {
+  if (end == ThreadEnd::AtProgramEnd &&
+      DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &counted, SYNCHRONIZE, FALSE, 0)) {
     WorkerRegistry& registry = Registry();
     CSingleLock hold(registry.lock);
     registry.Prune();
@@ -78,8 +79,9 @@ bool AfxStopWorkers(DWORD timeoutMs) {
     waiting.erase(std::remove(waiting.begin(), waiting.end(), nullptr), waiting.end());
     const DWORD spent = GetTickCount() - start;
     const DWORD left = spent >= timeoutMs ? 0 : timeoutMs - spent;
-    DWORD result = waiting.empty() ? WAIT_OBJECT_0
-                                   : WaitForMultipleObjects(static_cast<DWORD>(waiting.size()), waiting.data(), TRUE, left);
+    DWORD result = waiting.empty()
+                       ? WAIT_OBJECT_0
+                       : WaitForMultipleObjects(static_cast<DWORD>(waiting.size()), waiting.data(), TRUE, left);
     for (HANDLE h : waiting) CloseHandle(h);
     if (result == WAIT_TIMEOUT || result == WAIT_FAILED) {
       CSingleLock hold(registry.lock);

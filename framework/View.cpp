@@ -5,13 +5,16 @@
 #include "framework/FrameWnd.h"
 
 const CRuntimeClass CView::kClass{"CView", &CWnd::kClass};
-const MessageMap CView::kMessageMap{&CWnd::kMessageMap, {
-    OnMessage(WM_PAINT, &CView::OnPaint),
-    OnMessage(WM_INITIALUPDATE, &CView::OnInitialUpdateMessage),
-    OnMessage(WM_MOUSEACTIVATE, &CView::OnMouseActivate),
-    OnMessage(WM_SETFOCUS, &CView::OnSetFocus),
-    OnMessage(WM_DESTROY, &CView::OnDestroy),
-}};
+const MessageMap CView::kMessageMap{
+    &CWnd::kMessageMap,
+    {
+        OnMessage(WM_PAINT, &CView::OnPaint),
+        OnMessage(WM_INITIALUPDATE, &CView::OnInitialUpdateMessage),
+        OnMessage(WM_MOUSEACTIVATE, &CView::OnMouseActivate),
+        OnMessage(WM_SETFOCUS, &CView::OnSetFocus),
+        OnMessage(WM_DESTROY, &CView::OnDestroy),
+    },
+};
 
 const char* CView::ViewClass() const { return RegisterClass(CS_DBLCLKS, LoadCursorA(nullptr, IDC_ARROW)); }
 
@@ -31,7 +34,8 @@ void CView::TrackContextMenu(UINT menuId, LPARAM screenPoint) const {
 }
 
 void CView::OnDestroy() {
-  if (CFrameWnd* frame = GetParentFrame(); frame && frame->GetActiveView() == this) frame->SetActiveView(nullptr, false);
+  if (CFrameWnd* frame = GetParentFrame(); frame && frame->GetActiveView() == this)
+    frame->SetActiveView(nullptr, false);
   Default();
 }
 
@@ -55,17 +59,19 @@ LRESULT CView::OnMouseActivate(WPARAM, LPARAM) {
 
 void CView::OnSetFocus() {
   Default();
-  if (CFrameWnd* frame = GetParentFrame(); frame && frame->GetActiveView() != this)
-    frame->SetActiveView(this, false);
+  if (CFrameWnd* frame = GetParentFrame(); frame && frame->GetActiveView() != this) frame->SetActiveView(this, false);
 }
 
 const CRuntimeClass CScrollView::kClass{"CScrollView", &CView::kClass};
-const MessageMap CScrollView::kMessageMap{&CView::kMessageMap, {
-    OnMessage(WM_PAINT, &CScrollView::OnPaint),
-    OnWmSize(&CScrollView::OnSize),
-    OnMessage(WM_HSCROLL, &CScrollView::OnHScroll),
-    OnMessage(WM_VSCROLL, &CScrollView::OnVScroll),
-}};
+const MessageMap CScrollView::kMessageMap{
+    &CView::kMessageMap,
+    {
+        OnMessage(WM_PAINT, &CScrollView::OnPaint),
+        OnWmSize(&CScrollView::OnSize),
+        OnMessage(WM_HSCROLL, &CScrollView::OnHScroll),
+        OnMessage(WM_VSCROLL, &CScrollView::OnVScroll),
+    },
+};
 
 void CScrollView::SetScrollSizes(int mapMode, SIZE total) {
   mapMode_ = mapMode;
@@ -97,8 +103,13 @@ void CScrollView::UpdateBars() {
     // A logical size that fits the window needs no bar.
     bool needed = range[bar] > page[bar];
     *pos[bar] = needed ? std::clamp<LONG>(*pos[bar], 0, range[bar] - page[bar]) : 0;
-    SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, needed ? range[bar] - 1 : 0,
-                    needed ? static_cast<UINT>(page[bar]) : 0, *pos[bar], 0};
+    SCROLLINFO info{sizeof info,
+                    SIF_RANGE | SIF_PAGE | SIF_POS,
+                    0,
+                    needed ? range[bar] - 1 : 0,
+                    needed ? static_cast<UINT>(page[bar]) : 0,
+                    *pos[bar],
+                    0};
     SetScrollInfo(m_hWnd, bar, &info, TRUE);
     ShowScrollBar(m_hWnd, bar, needed);
   }
@@ -149,11 +160,17 @@ LRESULT CScrollView::OnVScroll(WPARAM wParam, LPARAM) {
 }
 
 const CRuntimeClass CListView::kClass{"CListView", &CView::kClass};
-const MessageMap CListView::kMessageMap{&CView::kMessageMap, {
-    OnMessage(WM_PAINT, &CListView::PaintByControl),
-}};
+const MessageMap CListView::kMessageMap{
+    &CView::kMessageMap,
+    {
+        OnMessage(WM_PAINT, &CListView::PaintByControl),
+    },
+};
 
 const CRuntimeClass CTreeView::kClass{"CTreeView", &CView::kClass};
-const MessageMap CTreeView::kMessageMap{&CView::kMessageMap, {
-    OnMessage(WM_PAINT, &CTreeView::PaintByControl),
-}};
+const MessageMap CTreeView::kMessageMap{
+    &CView::kMessageMap,
+    {
+        OnMessage(WM_PAINT, &CTreeView::PaintByControl),
+    },
+};

@@ -14,9 +14,12 @@ std::string LoadResourceString(UINT id) {
 }  // namespace
 
 const CRuntimeClass CWinApp::kClass{"CWinApp", &CCmdTarget::kClass};
-const MessageMap CWinApp::kMessageMap{&CCmdTarget::kMessageMap, {
-    OnCommand(ID_APP_EXIT, &CWinApp::OnAppExit),
-}};
+const MessageMap CWinApp::kMessageMap{
+    &CCmdTarget::kMessageMap,
+    {
+        OnCommand(ID_APP_EXIT, &CWinApp::OnAppExit),
+    },
+};
 
 CWinApp* AfxGetApp() { return g_app; }
 

@@ -13,7 +13,6 @@
 
 class CWnd;
 
-
 class CWinApp : public CCmdTarget {
  public:
   LUMAVEX_RUNTIME_CLASS

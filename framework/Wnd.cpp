@@ -23,9 +23,7 @@ CWnd::~CWnd() {
   }
 }
 
-CWnd* CWnd::FromHandle(HWND hwnd) {
-  return hwnd ? static_cast<CWnd*>(GetPropA(hwnd, kBindingProperty)) : nullptr;
-}
+CWnd* CWnd::FromHandle(HWND hwnd) { return hwnd ? static_cast<CWnd*>(GetPropA(hwnd, kBindingProperty)) : nullptr; }
 
 void CWnd::Attach(HWND hwnd) {
   m_hWnd = hwnd;
@@ -53,8 +51,8 @@ const char* CWnd::RegisterClass(UINT classStyle, HCURSOR cursor, HBRUSH backgrou
   return names.emplace(key, key).first->second.c_str();
 }
 
-bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y, int cx,
-                    int cy, CWnd* parent, UINT_PTR idOrMenu) {
+bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y, int cx, int cy,
+                    CWnd* parent, UINT_PTR idOrMenu) {
   CREATESTRUCTA cs{};
   cs.dwExStyle = exStyle;
   cs.lpszClass = className;
@@ -72,8 +70,8 @@ bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWO
   WNDCLASSEXA info{};
   info.cbSize = sizeof info;
   bool ours = GetClassInfoExA(cs.hInstance, cs.lpszClass, &info) && info.lpfnWndProc == SharedWndProc;
-  HWND hwnd = CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y,
-                              cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, ours ? this : nullptr);
+  HWND hwnd = CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y, cs.cx,
+                              cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, ours ? this : nullptr);
   if (!hwnd) return false;
   if (!ours) SubclassWindow(hwnd);
   return m_hWnd == hwnd;
@@ -175,9 +173,8 @@ bool CWnd::OnWmNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
   if (child && child != this && child->OnChildNotify(WM_NOTIFY, wParam, lParam, result)) return true;
   UINT code = header->code;
   UINT id = static_cast<UINT>(header->idFrom);
-  const MessageEntry* entry = GetMessageMap().Find([code, id](const MessageEntry& e) {
-    return e.kind == EntryKind::Notify && e.code == code && e.firstId == id;
-  });
+  const MessageEntry* entry = GetMessageMap().Find(
+      [code, id](const MessageEntry& e) { return e.kind == EntryKind::Notify && e.code == code && e.firstId == id; });
   if (!entry) return false;
   *result = entry->call(*this, wParam, lParam);
   return true;

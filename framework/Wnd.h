@@ -24,10 +24,10 @@ class CWnd : public CCmdTarget {
 
   // Creates the window. Classes of ours bind at WM_NCCREATE; system classes are subclassed
   // right after creation. `idOrMenu` is the child id or the menu handle.
-  bool CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y, int cx,
-                int cy, CWnd* parent, UINT_PTR idOrMenu);
-  bool CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, const RECT& rect,
-                CWnd* parent, UINT_PTR idOrMenu) {
+  bool CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y, int cx, int cy,
+                CWnd* parent, UINT_PTR idOrMenu);
+  bool CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, const RECT& rect, CWnd* parent,
+                UINT_PTR idOrMenu) {
     return CreateEx(exStyle, className, title, style, rect.left, rect.top, rect.right - rect.left,
                     rect.bottom - rect.top, parent, idOrMenu);
   }

@@ -23,7 +23,7 @@ std::string WriteScratchFile(const char* name, const uint8_t* data, size_t size)
 
 // Reports a broken expectation as a crash, so that the fuzzer keeps the input.
 [[noreturn]] void FuzzFailure(const char* what);
-#define FUZZ_CHECK(condition) \
-  do {                        \
+#define FUZZ_CHECK(condition)                  \
+  do {                                         \
     if (!(condition)) FuzzFailure(#condition); \
   } while (0)

@@ -35,7 +35,7 @@ uint8_t Sample(uint32_t x, uint32_t y, int channel) {
 struct JpegOptions {
   uint32_t width = 64;
   uint32_t height = 48;
-  J_COLOR_SPACE input = JCS_RGB;  // JCS_RGB, JCS_GRAYSCALE or JCS_CMYK
+  J_COLOR_SPACE input = JCS_RGB;       // JCS_RGB, JCS_GRAYSCALE or JCS_CMYK
   J_COLOR_SPACE stored = JCS_UNKNOWN;  // a colour space to store in other than the default
   int quality = 75;
   int h0 = 2, v0 = 2;  // sampling of the first component
@@ -102,8 +102,8 @@ struct BmpOptions {
   uint32_t compression = 0;
   uint32_t coloursUsed = 0;
   uint32_t headerSize = 40;
-  uint32_t gap = 0;         // bytes between the colour table and the pixels
-  int64_t keepBytes = -1;   // cut the file to this length
+  uint32_t gap = 0;        // bytes between the colour table and the pixels
+  int64_t keepBytes = -1;  // cut the file to this length
 };
 
 std::string Bmp(const BmpOptions& o) {
@@ -143,30 +143,131 @@ void MakeJpegs() {
   };
   const Seed seeds[] = {
       {"baseline-420", [](JpegOptions&) {}},
-      {"baseline-444", [](JpegOptions& o) { o.h0 = o.v0 = 1; o.width = 33; o.height = 17; o.quality = 90; }},
-      {"baseline-422", [](JpegOptions& o) { o.v0 = 1; o.width = 40; o.height = 24; }},
-      {"baseline-440", [](JpegOptions& o) { o.h0 = 1; o.width = 24; o.height = 40; }},
+      {"baseline-444",
+       [](JpegOptions& o) {
+         o.h0 = o.v0 = 1;
+         o.width = 33;
+         o.height = 17;
+         o.quality = 90;
+       }},
+      {"baseline-422",
+       [](JpegOptions& o) {
+         o.v0 = 1;
+         o.width = 40;
+         o.height = 24;
+       }},
+      {"baseline-440",
+       [](JpegOptions& o) {
+         o.h0 = 1;
+         o.width = 24;
+         o.height = 40;
+       }},
       {"progressive-420", [](JpegOptions& o) { o.progressive = true; }},
-      {"progressive-444", [](JpegOptions& o) { o.progressive = true; o.h0 = o.v0 = 1; o.width = 31; o.height = 29; }},
-      {"arithmetic", [](JpegOptions& o) { o.arithmetic = true; o.width = 48; o.height = 32; }},
-      {"arithmetic-progressive", [](JpegOptions& o) { o.arithmetic = true; o.progressive = true; o.width = 48; o.height = 32; }},
+      {"progressive-444",
+       [](JpegOptions& o) {
+         o.progressive = true;
+         o.h0 = o.v0 = 1;
+         o.width = 31;
+         o.height = 29;
+       }},
+      {"arithmetic",
+       [](JpegOptions& o) {
+         o.arithmetic = true;
+         o.width = 48;
+         o.height = 32;
+       }},
+      {"arithmetic-progressive",
+       [](JpegOptions& o) {
+         o.arithmetic = true;
+         o.progressive = true;
+         o.width = 48;
+         o.height = 32;
+       }},
       {"restarts", [](JpegOptions& o) { o.restartRows = 1; }},
-      {"optimized", [](JpegOptions& o) { o.optimize = true; o.width = o.height = 50; }},
+      {"optimized",
+       [](JpegOptions& o) {
+         o.optimize = true;
+         o.width = o.height = 50;
+       }},
       {"quality-1", [](JpegOptions& o) { o.quality = 1; }},
-      {"quality-100", [](JpegOptions& o) { o.quality = 100; o.width = 24; o.height = 16; }},
-      {"markers", [](JpegOptions& o) { o.markers = true; o.width = o.height = 16; }},
-      {"gray", [](JpegOptions& o) { o.input = JCS_GRAYSCALE; o.h0 = o.v0 = 1; o.width = o.height = 24; }},
-      {"gray-progressive", [](JpegOptions& o) { o.input = JCS_GRAYSCALE; o.h0 = o.v0 = 1; o.progressive = true; o.width = 30; o.height = 20; }},
-      {"cmyk", [](JpegOptions& o) { o.input = JCS_CMYK; o.adobe = false; o.h0 = o.v0 = 1; o.width = o.height = 16; }},
-      {"cmyk-adobe", [](JpegOptions& o) { o.input = JCS_CMYK; o.h0 = o.v0 = 1; o.width = o.height = 16; }},
-      {"ycck-adobe", [](JpegOptions& o) { o.input = JCS_CMYK; o.stored = JCS_YCCK; o.width = o.height = 16; }},
-      {"rgb-stored", [](JpegOptions& o) { o.stored = JCS_RGB; o.h0 = o.v0 = 1; o.width = o.height = 16; }},
+      {"quality-100",
+       [](JpegOptions& o) {
+         o.quality = 100;
+         o.width = 24;
+         o.height = 16;
+       }},
+      {"markers",
+       [](JpegOptions& o) {
+         o.markers = true;
+         o.width = o.height = 16;
+       }},
+      {"gray",
+       [](JpegOptions& o) {
+         o.input = JCS_GRAYSCALE;
+         o.h0 = o.v0 = 1;
+         o.width = o.height = 24;
+       }},
+      {"gray-progressive",
+       [](JpegOptions& o) {
+         o.input = JCS_GRAYSCALE;
+         o.h0 = o.v0 = 1;
+         o.progressive = true;
+         o.width = 30;
+         o.height = 20;
+       }},
+      {"cmyk",
+       [](JpegOptions& o) {
+         o.input = JCS_CMYK;
+         o.adobe = false;
+         o.h0 = o.v0 = 1;
+         o.width = o.height = 16;
+       }},
+      {"cmyk-adobe",
+       [](JpegOptions& o) {
+         o.input = JCS_CMYK;
+         o.h0 = o.v0 = 1;
+         o.width = o.height = 16;
+       }},
+      {"ycck-adobe",
+       [](JpegOptions& o) {
+         o.input = JCS_CMYK;
+         o.stored = JCS_YCCK;
+         o.width = o.height = 16;
+       }},
+      {"rgb-stored",
+       [](JpegOptions& o) {
+         o.stored = JCS_RGB;
+         o.h0 = o.v0 = 1;
+         o.width = o.height = 16;
+       }},
       {"one-pixel", [](JpegOptions& o) { o.width = o.height = 1; }},
-      {"one-column", [](JpegOptions& o) { o.width = 1; o.height = 100; }},
-      {"one-row", [](JpegOptions& o) { o.width = 100; o.height = 1; }},
-      {"above-box", [](JpegOptions& o) { o.width = o.height = 100; o.quality = 30; }},
-      {"wide", [](JpegOptions& o) { o.width = 300; o.height = 8; o.quality = 30; }},
-      {"too-wide-for-a-thumbnail", [](JpegOptions& o) { o.width = 2000; o.height = 4; o.quality = 10; }},
+      {"one-column",
+       [](JpegOptions& o) {
+         o.width = 1;
+         o.height = 100;
+       }},
+      {"one-row",
+       [](JpegOptions& o) {
+         o.width = 100;
+         o.height = 1;
+       }},
+      {"above-box",
+       [](JpegOptions& o) {
+         o.width = o.height = 100;
+         o.quality = 30;
+       }},
+      {"wide",
+       [](JpegOptions& o) {
+         o.width = 300;
+         o.height = 8;
+         o.quality = 30;
+       }},
+      {"too-wide-for-a-thumbnail",
+       [](JpegOptions& o) {
+         o.width = 2000;
+         o.height = 4;
+         o.quality = 10;
+       }},
   };
   for (const Seed& seed : seeds) {
     JpegOptions options;
@@ -194,25 +295,86 @@ void MakeBmps() {
   };
   const Seed seeds[] = {
       {"rgb24-padded", [](BmpOptions&) {}},
-      {"rgb24-unpadded", [](BmpOptions& o) { o.width = 4; o.height = 4; }},
+      {"rgb24-unpadded",
+       [](BmpOptions& o) {
+         o.width = 4;
+         o.height = 4;
+       }},
       {"rgb24-top-down", [](BmpOptions& o) { o.height = -3; }},
-      {"rgb24-cut", [](BmpOptions& o) { o.width = 8; o.height = 4; o.keepBytes = 54 + 24 * 3 + 5; }},
+      {"rgb24-cut",
+       [](BmpOptions& o) {
+         o.width = 8;
+         o.height = 4;
+         o.keepBytes = 54 + 24 * 3 + 5;
+       }},
       {"rgb24-cut-padded", [](BmpOptions& o) { o.keepBytes = 54 + 16 * 2 + 3; }},
       {"rgb32", [](BmpOptions& o) { o.bpp = 32; }},
-      {"rgb32-top-down", [](BmpOptions& o) { o.bpp = 32; o.height = -2; }},
-      {"mono", [](BmpOptions& o) { o.bpp = 1; o.width = 10; }},
-      {"mono-wide", [](BmpOptions& o) { o.bpp = 1; o.width = 37; o.height = 2; }},
-      {"nibbles", [](BmpOptions& o) { o.bpp = 4; o.width = 7; o.height = 5; }},
-      {"palette-256", [](BmpOptions& o) { o.bpp = 8; o.width = 9; o.height = 4; }},
-      {"palette-short", [](BmpOptions& o) { o.bpp = 8; o.coloursUsed = 5; }},
-      {"palette-cut", [](BmpOptions& o) { o.bpp = 8; o.coloursUsed = 4; o.width = 6; o.keepBytes = 54 + 16 + 10; }},
+      {"rgb32-top-down",
+       [](BmpOptions& o) {
+         o.bpp = 32;
+         o.height = -2;
+       }},
+      {"mono",
+       [](BmpOptions& o) {
+         o.bpp = 1;
+         o.width = 10;
+       }},
+      {"mono-wide",
+       [](BmpOptions& o) {
+         o.bpp = 1;
+         o.width = 37;
+         o.height = 2;
+       }},
+      {"nibbles",
+       [](BmpOptions& o) {
+         o.bpp = 4;
+         o.width = 7;
+         o.height = 5;
+       }},
+      {"palette-256",
+       [](BmpOptions& o) {
+         o.bpp = 8;
+         o.width = 9;
+         o.height = 4;
+       }},
+      {"palette-short",
+       [](BmpOptions& o) {
+         o.bpp = 8;
+         o.coloursUsed = 5;
+       }},
+      {"palette-cut",
+       [](BmpOptions& o) {
+         o.bpp = 8;
+         o.coloursUsed = 4;
+         o.width = 6;
+         o.keepBytes = 54 + 16 + 10;
+       }},
       {"header-v4", [](BmpOptions& o) { o.headerSize = 108; }},
-      {"header-v5-palette", [](BmpOptions& o) { o.headerSize = 124; o.bpp = 8; o.coloursUsed = 3; }},
+      {"header-v5-palette",
+       [](BmpOptions& o) {
+         o.headerSize = 124;
+         o.bpp = 8;
+         o.coloursUsed = 3;
+       }},
       {"gap-before-pixels", [](BmpOptions& o) { o.gap = 6; }},
-      {"rle8", [](BmpOptions& o) { o.bpp = 8; o.compression = 1; o.coloursUsed = 2; }},
-      {"bitfields16", [](BmpOptions& o) { o.bpp = 16; o.compression = 3; }},
+      {"rle8",
+       [](BmpOptions& o) {
+         o.bpp = 8;
+         o.compression = 1;
+         o.coloursUsed = 2;
+       }},
+      {"bitfields16",
+       [](BmpOptions& o) {
+         o.bpp = 16;
+         o.compression = 3;
+       }},
       {"one-pixel", [](BmpOptions& o) { o.width = o.height = 1; }},
-      {"header-only", [](BmpOptions& o) { o.width = 640; o.height = 480; o.keepBytes = 54; }},
+      {"header-only",
+       [](BmpOptions& o) {
+         o.width = 640;
+         o.height = 480;
+         o.keepBytes = 54;
+       }},
   };
   for (const Seed& seed : seeds) {
     BmpOptions options;

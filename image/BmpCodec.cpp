@@ -142,10 +142,9 @@ PixelBlock BmpCodec::ReadFile(const char* path, uint32_t& width, uint32_t& heigh
     return nullptr;
   }
   Header h;
-  if (!in.Field(h.fileSize) || !in.Field(h.reserved1) || !in.Field(h.reserved2) ||
-      !in.Field(h.dataOffset) || !in.Field(h.headerSize) || !in.Field(h.width) ||
-      !in.Field(h.height) || !in.Field(h.planes) || !in.Field(h.bitsPerPixel) ||
-      !in.Field(h.compression) || !in.Field(h.imageSize) || !in.Field(h.xResolution) ||
+  if (!in.Field(h.fileSize) || !in.Field(h.reserved1) || !in.Field(h.reserved2) || !in.Field(h.dataOffset) ||
+      !in.Field(h.headerSize) || !in.Field(h.width) || !in.Field(h.height) || !in.Field(h.planes) ||
+      !in.Field(h.bitsPerPixel) || !in.Field(h.compression) || !in.Field(h.imageSize) || !in.Field(h.xResolution) ||
       !in.Field(h.yResolution) || !in.Field(h.coloursUsed) || !in.Field(h.importantColours)) {
     lastError_ = "Read Error!";
     return nullptr;
@@ -175,8 +174,7 @@ PixelBlock BmpCodec::ReadFile(const char* path, uint32_t& width, uint32_t& heigh
       lastError_ = "Corrupt palette";
       return nullptr;
     }
-    if (!in.SkipTo(kFileHeaderBytes + uint64_t{h.headerSize}) ||
-        in.Block(palette.data(), 4 * colours) != 4 * colours) {
+    if (!in.SkipTo(kFileHeaderBytes + uint64_t{h.headerSize}) || in.Block(palette.data(), 4 * colours) != 4 * colours) {
       lastError_ = "Read Error!";
       return nullptr;
     }
@@ -221,8 +219,7 @@ PixelBlock BmpCodec::ReadFile(const char* path, uint32_t& width, uint32_t& heigh
 // A file too short for its rows fails at its first missing byte of row padding or indexed data,
 // and 32-bit files fail alike: that is known from the file's size before the picture is
 // allocated. Only 24-bit rows without padding keep what the file has, the rest black.
-bool BmpCodec::MissingRowsFail(Reader& in, uint16_t bpp, uint32_t width, uint32_t rows,
-                               uint32_t dataOffset) {
+bool BmpCodec::MissingRowsFail(Reader& in, uint16_t bpp, uint32_t width, uint32_t rows, uint32_t dataOffset) {
   const uint64_t fileRowBytes = (uint64_t{width} * bpp + 31) / 32 * 4;
   if (bpp == 24 && fileRowBytes == uint64_t{width} * 3) return false;
   uint64_t size = 0;
@@ -231,8 +228,8 @@ bool BmpCodec::MissingRowsFail(Reader& in, uint16_t bpp, uint32_t width, uint32_
   return size < needed;
 }
 
-PixelBlock BmpCodec::ReadPixels(Reader& in, const Header& h, const uint8_t* palette,
-                                uint32_t colours, uint32_t width, uint32_t height) {
+PixelBlock BmpCodec::ReadPixels(Reader& in, const Header& h, const uint8_t* palette, uint32_t colours, uint32_t width,
+                                uint32_t height) {
   PixelBlock picture = AllocatePixels(PackedPictureBytes(width, height));
   if (!picture) {
     lastError_ = "Memory alloc Failed";
@@ -279,8 +276,8 @@ bool BmpCodec::ReadRow32(Reader& in, uint8_t* row, uint32_t width) {
   return true;
 }
 
-bool BmpCodec::ReadIndexedRow(Reader& in, uint8_t* row, uint32_t width, uint16_t bpp,
-                              const uint8_t* palette, uint32_t colours) {
+bool BmpCodec::ReadIndexedRow(Reader& in, uint8_t* row, uint32_t width, uint16_t bpp, const uint8_t* palette,
+                              uint32_t colours) {
   const unsigned perByte = 8 / bpp;
   const unsigned mask = (1u << bpp) - 1;
   uint8_t chunk[kChunkBytes];

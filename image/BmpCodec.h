@@ -34,13 +34,12 @@ class BmpCodec {
   static constexpr size_t kChunkBytes = 4096;
 
   PixelBlock ReadFile(const char* path, uint32_t& width, uint32_t& height);
-  static bool MissingRowsFail(Reader& in, uint16_t bpp, uint32_t width, uint32_t rows,
-                              uint32_t dataOffset);
-  PixelBlock ReadPixels(Reader& in, const Header& header, const uint8_t* palette,
-                        uint32_t colours, uint32_t width, uint32_t height);
+  static bool MissingRowsFail(Reader& in, uint16_t bpp, uint32_t width, uint32_t rows, uint32_t dataOffset);
+  PixelBlock ReadPixels(Reader& in, const Header& header, const uint8_t* palette, uint32_t colours, uint32_t width,
+                        uint32_t height);
   static bool ReadRow32(Reader& in, uint8_t* row, uint32_t width);
-  static bool ReadIndexedRow(Reader& in, uint8_t* row, uint32_t width, uint16_t bpp,
-                             const uint8_t* palette, uint32_t colours);
+  static bool ReadIndexedRow(Reader& in, uint8_t* row, uint32_t width, uint16_t bpp, const uint8_t* palette,
+                             uint32_t colours);
 
   std::string lastError_ = "OK";
   uint64_t bytesRead_ = 0;

@@ -49,12 +49,11 @@ void DrawPicture(HDC dc, const uint8_t* dibBits, uint32_t width, uint32_t height
   const int destWidth = destination.right - destination.left;
   const int destHeight = destination.bottom - destination.top;
   if (destWidth == static_cast<int>(width) && destHeight == static_cast<int>(height)) {
-    SetDIBitsToDevice(dc, destination.left, destination.top, width, height, 0, 0, 0, height,
-                      aligned.get(), &bmi, DIB_RGB_COLORS);
+    SetDIBitsToDevice(dc, destination.left, destination.top, width, height, 0, 0, 0, height, aligned.get(), &bmi,
+                      DIB_RGB_COLORS);
   } else {
-    StretchDIBits(dc, destination.left, destination.top, destWidth, destHeight, 0, 0,
-                  static_cast<int>(width), static_cast<int>(height), aligned.get(), &bmi, DIB_RGB_COLORS,
-                  SRCCOPY);
+    StretchDIBits(dc, destination.left, destination.top, destWidth, destHeight, 0, 0, static_cast<int>(width),
+                  static_cast<int>(height), aligned.get(), &bmi, DIB_RGB_COLORS, SRCCOPY);
   }
   if (previous) SelectPalette(dc, previous, TRUE);
 }

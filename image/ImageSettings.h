@@ -3,7 +3,7 @@
 // commands) and the wallpaper reduction target. Read by worker threads, hence atomic.
 #include <atomic>
 
-extern std::atomic<int> g_thumbnailWidth;   // always equal to g_thumbnailHeight
+extern std::atomic<int> g_thumbnailWidth;  // always equal to g_thumbnailHeight
 extern std::atomic<int> g_thumbnailHeight;
 extern std::atomic<int> g_wallpaperWidth;
 extern std::atomic<int> g_wallpaperHeight;

@@ -163,7 +163,7 @@ struct EncodeJob {
   jpeg_compress_struct codec{};
   std::FILE* file = nullptr;
   const char* path = nullptr;
-  uint32_t width = 0;   // of the encoded picture
+  uint32_t width = 0;  // of the encoded picture
   uint32_t height = 0;
   int quality = 75;
   const uint8_t* rgb = nullptr;
@@ -255,7 +255,8 @@ bool WriteJpegThumbnail(const char* thumbPath, uint8_t* rgb, uint32_t width, uin
   if (!thumbPath || !rgb || width == 0 || height == 0) return false;
   // Read the box once: the thumbnail size command may change it while a worker encodes.
   const int boxWidth = g_thumbnailWidth.load(), boxHeight = g_thumbnailHeight.load();
-  if (boxWidth <= 0 || width <= static_cast<uint32_t>(boxWidth) || height <= static_cast<uint32_t>(std::max(boxHeight, 0))) {
+  if (boxWidth <= 0 || width <= static_cast<uint32_t>(boxWidth) ||
+      height <= static_cast<uint32_t>(std::max(boxHeight, 0))) {
     try {
       image_platform::CopyFileIfAbsent(ThumbnailSourcePath(thumbPath).c_str(), thumbPath);
     } catch (const std::bad_alloc&) {

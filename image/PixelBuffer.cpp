@@ -140,8 +140,7 @@ uint64_t PackedPictureBytes(uint32_t width, uint32_t height) {
 
 uint64_t AlignedRowLength(uint32_t width) { return (uint64_t{width} * 24 + 31) / 32 * 4; }
 
-PixelBlock AlignRowsToDword(const uint8_t* source, uint32_t width, uint32_t height,
-                            uint32_t& paddedRowLength) {
+PixelBlock AlignRowsToDword(const uint8_t* source, uint32_t width, uint32_t height, uint32_t& paddedRowLength) {
   if (!source) return nullptr;
   const uint64_t padded = AlignedRowLength(width);
   if (padded > kMaxPixelBytes || (height != 0 && padded * height > kMaxPixelBytes)) return nullptr;

@@ -41,8 +41,7 @@ uint64_t AlignedRowLength(uint32_t width);
 // A copy of a packed 24-bit block with every row padded to a multiple of 4 bytes, rows in the
 // same order; padding bytes are zero. Null (and paddedRowLength untouched) for a missing source
 // or a block that cannot be allocated. On success paddedRowLength receives the padded length.
-PixelBlock AlignRowsToDword(const uint8_t* source, uint32_t width, uint32_t height,
-                            uint32_t& paddedRowLength);
+PixelBlock AlignRowsToDword(const uint8_t* source, uint32_t width, uint32_t height, uint32_t& paddedRowLength);
 
 // Exchanges row i with row height - 1 - i. Works on packed or padded rows. False only for a
 // missing block.

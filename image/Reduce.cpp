@@ -31,7 +31,9 @@ struct ScratchAllocator {
   }
   void deallocate(T* data, size_t) { PixelBlockDeleter()(reinterpret_cast<uint8_t*>(data)); }
   template <typename U>
-  bool operator==(const ScratchAllocator<U>&) const { return true; }
+  bool operator==(const ScratchAllocator<U>&) const {
+    return true;
+  }
 };
 
 template <typename T>

@@ -26,15 +26,18 @@ int DriveImage(UINT type) {
 }  // namespace
 
 const CRuntimeClass CDriveView::kClass{"CDriveView", &CTreeView::kClass, &CreateObjectOf<CDriveView>};
-const MessageMap CDriveView::kMessageMap{&CTreeView::kMessageMap, {
-    OnReflectedNotify(TVN_ITEMEXPANDINGA, &CDriveView::OnItemExpanding),
-    OnReflectedNotify(TVN_SELCHANGEDA, &CDriveView::OnSelChanged),
-    OnReflectedNotify(TVN_DELETEITEMA, &CDriveView::OnDeleteItem),
-    OnReflectedNotify(NM_RCLICK, &CDriveView::OnRightClick),
-    OnMessage(kWmDriveChanged, &CDriveView::OnDriveChanged),
-    OnMessage(WM_SETFOCUS, &CDriveView::OnSetFocus),
-    OnMessage(WM_DESTROY, &CDriveView::OnDestroy),
-}};
+const MessageMap CDriveView::kMessageMap{
+    &CTreeView::kMessageMap,
+    {
+        OnReflectedNotify(TVN_ITEMEXPANDINGA, &CDriveView::OnItemExpanding),
+        OnReflectedNotify(TVN_SELCHANGEDA, &CDriveView::OnSelChanged),
+        OnReflectedNotify(TVN_DELETEITEMA, &CDriveView::OnDeleteItem),
+        OnReflectedNotify(NM_RCLICK, &CDriveView::OnRightClick),
+        OnMessage(kWmDriveChanged, &CDriveView::OnDriveChanged),
+        OnMessage(WM_SETFOCUS, &CDriveView::OnSetFocus),
+        OnMessage(WM_DESTROY, &CDriveView::OnDestroy),
+    },
+};
 
 CDriveView::CDriveView() : stopEvent_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
@@ -211,9 +214,7 @@ void CDriveView::ForgetExpansion(HTREEITEM item) {
   SendMessage(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&state));
 }
 
-void CDriveView::Collapse(HTREEITEM item) {
-  SendMessage(TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(item));
-}
+void CDriveView::Collapse(HTREEITEM item) { SendMessage(TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(item)); }
 
 bool CDriveView::Expand(HTREEITEM item) {
   if (IsExpanded(item)) return true;
@@ -441,8 +442,8 @@ void CDriveView::OnRightClick(NMHDR*, LRESULT* result) {
     DWORD position = GetMessagePos();
     contextMenuOpen_ = 1;
     contextSubmenu_ = popup;
-    TrackPopupMenu(popup, TPM_RIGHTBUTTON, static_cast<short>(LOWORD(position)),
-                   static_cast<short>(HIWORD(position)), 0, owner, nullptr);
+    TrackPopupMenu(popup, TPM_RIGHTBUTTON, static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position)),
+                   0, owner, nullptr);
     contextMenuOpen_ = 0;
     contextSubmenu_ = nullptr;
   }

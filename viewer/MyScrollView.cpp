@@ -14,10 +14,13 @@ bool IsPrinterContext(HDC dc) { return GetDeviceCaps(dc, TECHNOLOGY) == DT_RASPR
 }  // namespace
 
 const CRuntimeClass CMyScrollView::kClass{"CMyScrollView", &CScrollView::kClass, &CreateObjectOf<CMyScrollView>};
-const MessageMap CMyScrollView::kMessageMap{&CScrollView::kMessageMap, {
-    OnMessage(WM_KEYDOWN, &CMyScrollView::OnKeyDown),
-    OnMessage(WM_CONTEXTMENU, &CMyScrollView::OnContextMenu),
-}};
+const MessageMap CMyScrollView::kMessageMap{
+    &CScrollView::kMessageMap,
+    {
+        OnMessage(WM_KEYDOWN, &CMyScrollView::OnKeyDown),
+        OnMessage(WM_CONTEXTMENU, &CMyScrollView::OnContextMenu),
+    },
+};
 
 const char* CMyScrollView::ViewClass() const {
   return RegisterClass(CS_DBLCLKS, LoadCursorA(nullptr, IDC_ARROW), static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
@@ -82,11 +85,12 @@ LRESULT CMyScrollView::OnContextMenu(WPARAM, LPARAM lParam) {
   return 0;
 }
 
-SIZE ViewerWindowSize(uint32_t pictureWidth, uint32_t pictureHeight, int screenWidth, int screenHeight,
-                      int frameWidth, int frameHeight, int captionHeight) {
+SIZE ViewerWindowSize(uint32_t pictureWidth, uint32_t pictureHeight, int screenWidth, int screenHeight, int frameWidth,
+                      int frameHeight, int captionHeight) {
   // Unsigned like the picture sizes: a picture wider than the screen gets the screen's width.
   uint32_t wantedWidth = 3u * static_cast<uint32_t>(frameWidth) + pictureWidth;
-  uint32_t wantedHeight = 3u * static_cast<uint32_t>(frameHeight) + static_cast<uint32_t>(captionHeight) + pictureHeight;
+  uint32_t wantedHeight =
+      3u * static_cast<uint32_t>(frameHeight) + static_cast<uint32_t>(captionHeight) + pictureHeight;
   uint32_t usableHeight = static_cast<uint32_t>(screenHeight - 20);
   SIZE size;
   size.cx = static_cast<uint32_t>(screenWidth) < wantedWidth ? screenWidth : static_cast<LONG>(wantedWidth);
@@ -95,18 +99,21 @@ SIZE ViewerWindowSize(uint32_t pictureWidth, uint32_t pictureHeight, int screenW
 }
 
 const CRuntimeClass CViewerFrame::kClass{"CViewerFrame", &CFrameWnd::kClass};
-const MessageMap CViewerFrame::kMessageMap{&CFrameWnd::kMessageMap, {
-    OnMessage(WM_KEYDOWN, &CViewerFrame::OnKeyDown),
-    OnMessage(WM_GETMINMAXINFO, &CViewerFrame::OnGetMinMaxInfo),
-}};
+const MessageMap CViewerFrame::kMessageMap{
+    &CFrameWnd::kMessageMap,
+    {
+        OnMessage(WM_KEYDOWN, &CViewerFrame::OnKeyDown),
+        OnMessage(WM_GETMINMAXINFO, &CViewerFrame::OnGetMinMaxInfo),
+    },
+};
 
 bool CViewerFrame::Create(const std::string& path) {
   path_ = path;
   size_t slash = path.find_last_of("\\/");
   std::string title = slash == std::string::npos ? path : path.substr(slash + 1);
-  const char* cls = RegisterClass(CS_DBLCLKS, LoadCursorA(nullptr, IDC_ARROW),
-                                  static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)),
-                                  LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(128)));
+  const char* cls =
+      RegisterClass(CS_DBLCLKS, LoadCursorA(nullptr, IDC_ARROW), static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)),
+                    LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(128)));
   return CreateFrame(cls, title.c_str(), WS_OVERLAPPEDWINDOW);
 }
 
@@ -125,10 +132,10 @@ bool CViewerFrame::OnCreateClient(CREATESTRUCTA*) {
   SetActiveView(view, false);
 
   const CDib* picture = view->Picture();
-  SIZE size = ViewerWindowSize(picture ? picture->width : 0, picture ? picture->height : 0,
-                               GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                               GetSystemMetrics(SM_CXFRAME), GetSystemMetrics(SM_CYFRAME),
-                               GetSystemMetrics(SM_CYCAPTION));
+  SIZE size =
+      ViewerWindowSize(picture ? picture->width : 0, picture ? picture->height : 0, GetSystemMetrics(SM_CXSCREEN),
+                       GetSystemMetrics(SM_CYSCREEN), GetSystemMetrics(SM_CXFRAME), GetSystemMetrics(SM_CYFRAME),
+                       GetSystemMetrics(SM_CYCAPTION));
   RECT desktop;
   GetWindowRect(GetDesktopWindow(), &desktop);
   int x = desktop.left + (desktop.right - desktop.left - size.cx) / 2;
@@ -155,9 +162,7 @@ LRESULT CViewerFrame::OnKeyDown(WPARAM wParam, LPARAM) {
   switch (wParam) {
     case VK_F2: ActivateNeighbour(true); return 0;
     case VK_F3: ActivateNeighbour(false); return 0;
-    case VK_F4:
-      Viewers().autoAdvancePaused ^= 1;
-      break;
+    case VK_F4: Viewers().autoAdvancePaused ^= 1; break;
     default: break;
   }
   return Default();

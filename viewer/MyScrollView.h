@@ -35,8 +35,8 @@ class CMyScrollView : public CScrollView {
 
 // Outer size of a viewer window for a picture: the picture plus three frame widths and a caption,
 // but no wider than the screen and no taller than the screen less 20 pixels.
-SIZE ViewerWindowSize(uint32_t pictureWidth, uint32_t pictureHeight, int screenWidth, int screenHeight,
-                      int frameWidth, int frameHeight, int captionHeight);
+SIZE ViewerWindowSize(uint32_t pictureWidth, uint32_t pictureHeight, int screenWidth, int screenHeight, int frameWidth,
+                      int frameHeight, int captionHeight);
 
 // A top-level window that shows one picture file. It deletes itself with its window and leaves
 // the viewer list then, whatever destroyed it.

@@ -1,7 +1,7 @@
 #pragma once
 // A fresh application for each test: no profile, the initial thumbnail box, boxes recorded.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 

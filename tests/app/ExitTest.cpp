@@ -1,6 +1,6 @@
 // The real program, started as its own process and closed while its workers decode photographs.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 

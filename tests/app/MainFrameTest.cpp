@@ -74,8 +74,8 @@ TEST_F(MainFrame, ToolbarHasTheFourteenButtonsAndTheirTooltips) {
   ASSERT_NE(bar, nullptr);
   EXPECT_EQ(GetDlgCtrlID(bar->m_hWnd), 0xE800);
   EXPECT_EQ(GetDlgCtrlID(Frame()->GetStatusBar()->m_hWnd), 0xE801);
-  const UINT expected[] = {32782, 0, 32788, 0, 57601, 57607, 57609, 0, 57612, 0, 32785, 32786,
-                           0, 32775, 0, 32797, 0, 32776, 0, 32787, 0, 32867, 32866};
+  const UINT expected[] = {32782, 0,     32788, 0,     57601, 57607, 57609, 0,     57612, 0,     32785, 32786,
+                           0,     32775, 0,     32797, 0,     32776, 0,     32787, 0,     32867, 32866};
   ASSERT_EQ(bar->ButtonCount(), 23);
   int images = 0;
   for (int i = 0; i < 23; ++i) {
@@ -111,8 +111,8 @@ TEST_F(MainFrame, ListCommandsAreDisabledWhileTheTreeIsActive) {
   ASSERT_TRUE(app_.InitInstance());
   CSplitterWnd& splitter = Frame()->Splitter();
   ASSERT_EQ(Frame()->GetActiveView(), splitter.GetPane(0, 0));
-  for (UINT id : {ID_FILE_OPEN, ID_EDIT_SELECT_ALL, ID_VIEW_ANNOTATE, ID_VIEW_FIND, ID_FILE_PRINT,
-                  ID_FILE_PRINT_PREVIEW})
+  for (UINT id :
+       {ID_FILE_OPEN, ID_EDIT_SELECT_ALL, ID_VIEW_ANNOTATE, ID_VIEW_FIND, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW})
     EXPECT_FALSE(Enabled(Frame(), id)) << id;
   for (UINT id : {ID_VIEW_DISPLAY_MODE, ID_VIEW_REFRESH, ID_VIEW_REGENERATE, ID_APP_ABOUT, ID_APP_EXIT})
     EXPECT_TRUE(Enabled(Frame(), id)) << id;

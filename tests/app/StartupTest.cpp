@@ -3,8 +3,8 @@
 
 #include "app/Resource.h"
 #include "browser/MyListView.h"
-#include "tests/support/TempDir.h"
 #include "tests/app/AppFixture.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -168,8 +168,8 @@ TEST_F(Startup, AboutCommandShowsTheAboutBox) {
   Frame()->SendMessage(WM_COMMAND, ID_APP_ABOUT);
   KillTimer(nullptr, timer);
   EXPECT_EQ(g_about.caption, "About Lumavex");
-  EXPECT_EQ(g_about.texts, (std::vector<std::string>{"Lumavex Version 1.0",
-                                                     "Please let us know of any bugs you find!!!", "OK"}));
+  EXPECT_EQ(g_about.texts,
+            (std::vector<std::string>{"Lumavex Version 1.0", "Please let us know of any bugs you find!!!", "OK"}));
   EXPECT_TRUE(g_about.hasIcon);
 }
 

@@ -1,7 +1,7 @@
 #include "browser/FolderScan.h"
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
@@ -11,8 +11,7 @@
 
 namespace {
 
-FileRecord Record(const std::string& folder, const std::string& name, uint32_t size = 0,
-                  int32_t modified = 0) {
+FileRecord Record(const std::string& folder, const std::string& name, uint32_t size = 0, int32_t modified = 0) {
   FileRecord r;
   r.relativeFolder = folder;
   r.fileName = name;
@@ -44,8 +43,8 @@ constexpr uint64_t kEpochTicks = 116444736000000000ULL;
 constexpr uint64_t kTicksPerSecond = 10000000ULL;
 
 bool SetWriteTime(const std::string& path, int64_t unixSeconds) {
-  HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   uint64_t ticks = kEpochTicks + unixSeconds * static_cast<int64_t>(kTicksPerSecond);
   FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
@@ -227,8 +226,8 @@ TEST(SortTest, ByNameComparesFolderThenNameIgnoringCase) {
   SortRecords(records, kSortByName);
   EXPECT_EQ(Names(records), (std::vector<std::string>{"A.jpg", "b.jpg", "c.jpg"}));
 
-  records = {Record("New Folder\\sub\\", "a.jpg"), Record("new folder\\", "Z.jpg"),
-             Record("NEW FOLDER\\", "y.jpg"), Record("New Folder\\Sub\\", "B.jpg")};
+  records = {Record("New Folder\\sub\\", "a.jpg"), Record("new folder\\", "Z.jpg"), Record("NEW FOLDER\\", "y.jpg"),
+             Record("New Folder\\Sub\\", "B.jpg")};
   SortRecords(records, kSortByName);
   EXPECT_EQ(Names(records), (std::vector<std::string>{"y.jpg", "Z.jpg", "a.jpg", "B.jpg"}));
 }
@@ -238,22 +237,19 @@ TEST(SortTest, ByDateIsSignedOldestFirst) {
                                   Record("", "epoch", 0, 0), Record("", "latest", 0, INT32_MAX),
                                   Record("", "earliest", 0, INT32_MIN)};
   SortRecords(records, kSortByDate);
-  EXPECT_EQ(Names(records),
-            (std::vector<std::string>{"earliest", "1960", "epoch", "now", "latest"}));
+  EXPECT_EQ(Names(records), (std::vector<std::string>{"earliest", "1960", "epoch", "now", "latest"}));
 }
 
 TEST(SortTest, BySizeIsUnsignedSoHugeFilesComeLast) {
-  std::vector<FileRecord> records{Record("", "3G", 3000000000u), Record("", "small", 5),
+  std::vector<FileRecord> records{Record("", "3G", 3000000000u),   Record("", "small", 5),
                                   Record("", "2G+1", 0x80000001u), Record("", "max", 0xFFFFFFFFu),
-                                  Record("", "empty", 0), Record("", "2G-1", 0x7FFFFFFFu)};
+                                  Record("", "empty", 0),          Record("", "2G-1", 0x7FFFFFFFu)};
   SortRecords(records, kSortBySize);
-  EXPECT_EQ(Names(records),
-            (std::vector<std::string>{"empty", "small", "2G-1", "2G+1", "3G", "max"}));
+  EXPECT_EQ(Names(records), (std::vector<std::string>{"empty", "small", "2G-1", "2G+1", "3G", "max"}));
 }
 
 TEST(SortTest, UnknownOrdersAndShortListsStayAsTheyAre) {
-  const std::vector<FileRecord> original{Record("", "b", 2, 2), Record("", "a", 3, 1),
-                                         Record("", "c", 1, 3)};
+  const std::vector<FileRecord> original{Record("", "b", 2, 2), Record("", "a", 3, 1), Record("", "c", 1, 3)};
   for (int order : {3, -1, 100}) {
     std::vector<FileRecord> records = original;
     SortRecords(records, order);
@@ -302,9 +298,8 @@ TEST_F(FolderScanTest, ListsJpegFilesOnly) {
 TEST(AcceptsTest, FoldersTemporaryFilesAndExcludedNamesAreSkipped) {
   CFolderScan scan;
   EXPECT_TRUE(scan.Accepts(FILE_ATTRIBUTE_NORMAL, "a.jpg"));
-  EXPECT_TRUE(scan.Accepts(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                               FILE_ATTRIBUTE_READONLY,
-                           "a.jpg"));
+  EXPECT_TRUE(scan.Accepts(
+      FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY, "a.jpg"));
   EXPECT_FALSE(scan.Accepts(FILE_ATTRIBUTE_DIRECTORY, "a.jpg"));
   EXPECT_FALSE(scan.Accepts(FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_ARCHIVE, "a.jpg"));
   EXPECT_FALSE(scan.Accepts(FILE_ATTRIBUTE_NORMAL, "ReadMe.jpg"));

@@ -1,7 +1,7 @@
 #include "browser/ThumbnailFiles.h"
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <mutex>
 #include <string>
@@ -133,8 +133,8 @@ TEST_F(ThumbnailFileTest, AnImageAnotherProgramIsWritingWaitsUntilItIsWritten) {
   ASSERT_TRUE(WriteTestJpeg(dir_ / "a.jpg", 640, 480));
   ASSERT_TRUE(WriteTestJpeg(dir_ / "icon.jpg", 80, 60));
   for (const char* name : {"a.jpg", "icon.jpg"}) {
-    HANDLE writer = CreateFileA((dir_ / name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
+    HANDLE writer =
+        CreateFileA((dir_ / name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
     const std::string thumb = dir_ / ThumbnailNameFor(name);
     EXPECT_FALSE(MakeThumbnailFile(dir_ / name, thumb)) << name;
@@ -192,8 +192,8 @@ TEST_F(ThumbnailFileTest, PurgeDeletesOnlyTheCurrentFoldersThumbnailFiles) {
   ended.End();
   const std::string stale = TemporaryName(ended.Id(), 2);
   const std::string ours = TemporaryName(GetCurrentProcessId(), 0xffff);  // a writer of ours
-  for (const std::string name : {"P\\a.jpg", "P\\a.cpg", "P\\b.cpg", "P\\notes.txt", "P\\~thumb-notes.tmp",
-                                 "P\\sub\\c.cpg", "Q\\d.cpg"}) {
+  for (const std::string name :
+       {"P\\a.jpg", "P\\a.cpg", "P\\b.cpg", "P\\notes.txt", "P\\~thumb-notes.tmp", "P\\sub\\c.cpg", "Q\\d.cpg"}) {
     ASSERT_TRUE(WriteTestFile(dir_ / name, "x"));
   }
   ASSERT_TRUE(WriteTestFile(dir_ / ("P\\" + stale), "x"));

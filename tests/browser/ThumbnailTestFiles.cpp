@@ -137,8 +137,8 @@ ChildProcess::ChildProcess() {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessA(program, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
-                      &startup, &info)) {
+  if (!CreateProcessA(program, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                      &info)) {
     return;
   }
   CloseHandle(info.hThread);

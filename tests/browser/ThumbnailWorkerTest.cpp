@@ -1,7 +1,7 @@
 #include "browser/ThumbnailWorker.h"
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
@@ -248,11 +248,10 @@ TEST_F(ThumbnailWorkerTest, AListingDeletesOnlyTheTemporaryFilesOfWritersThatNoL
   ended.End();
   ASSERT_TRUE(WriteTestJpeg(dir_ / "a.jpg", 160, 120));
   const std::string stale = TemporaryName(ended.Id(), 1);
-  const Names kept = {
-      TemporaryName(GetCurrentProcessId(), 0xffff), TemporaryName(running.Id(), 2),
-      // not our exact pattern: a user's own files
-      "x~thumb-4-1.tmp", "~THUMB-4-1.TMP", "~thumb--1.tmp", "~thumb-4-.tmp", "~thumb-4-1.tmp.bak",
-      "~thumb-123456789-1.tmp", "~thumb-notes.tmp", "~thumb-4-1-2.tmp"};
+  const Names kept = {TemporaryName(GetCurrentProcessId(), 0xffff), TemporaryName(running.Id(), 2),
+                      // not our exact pattern: a user's own files
+                      "x~thumb-4-1.tmp", "~THUMB-4-1.TMP", "~thumb--1.tmp", "~thumb-4-.tmp", "~thumb-4-1.tmp.bak",
+                      "~thumb-123456789-1.tmp", "~thumb-notes.tmp", "~thumb-4-1-2.tmp"};
   ASSERT_TRUE(WriteTestFile(dir_ / stale, "x"));
   for (const std::string& name : kept) ASSERT_TRUE(WriteTestFile(dir_ / name, "x")) << name;
   const std::string folderLikeOurs = TemporaryName(ended.Id(), 3);

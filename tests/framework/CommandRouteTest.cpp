@@ -22,10 +22,13 @@ class CRouteApp : public CWinApp {
   void OnViewAndFrame() { g_calls.push_back("app view-and-frame"); }
 };
 const CRuntimeClass CRouteApp::kClass{"CRouteApp", &CWinApp::kClass};
-const MessageMap CRouteApp::kMessageMap{&CWinApp::kMessageMap, {
-    OnCommand(kAppOnly, &CRouteApp::OnAppOnly),
-    OnCommand(kViewAndFrame, &CRouteApp::OnViewAndFrame),
-}};
+const MessageMap CRouteApp::kMessageMap{
+    &CWinApp::kMessageMap,
+    {
+        OnCommand(kAppOnly, &CRouteApp::OnAppOnly),
+        OnCommand(kViewAndFrame, &CRouteApp::OnViewAndFrame),
+    },
+};
 
 class CRouteView : public CWnd {
  public:
@@ -35,9 +38,12 @@ class CRouteView : public CWnd {
   void OnViewAndFrame() { g_calls.push_back("view"); }
 };
 const CRuntimeClass CRouteView::kClass{"CRouteView", &CWnd::kClass};
-const MessageMap CRouteView::kMessageMap{&CWnd::kMessageMap, {
-    OnCommand(kViewAndFrame, &CRouteView::OnViewAndFrame),
-}};
+const MessageMap CRouteView::kMessageMap{
+    &CWnd::kMessageMap,
+    {
+        OnCommand(kViewAndFrame, &CRouteView::OnViewAndFrame),
+    },
+};
 
 class CRouteFrame : public CFrameWnd {
  public:
@@ -45,9 +51,7 @@ class CRouteFrame : public CFrameWnd {
   static const MessageMap kMessageMap;
   const MessageMap& GetMessageMap() const override { return kMessageMap; }
 
-  bool Create() {
-    return CreateFrame(RegisterClass(0, LoadCursorA(nullptr, IDC_ARROW)), "route", WS_OVERLAPPEDWINDOW);
-  }
+  bool Create() { return CreateFrame(RegisterClass(0, LoadCursorA(nullptr, IDC_ARROW)), "route", WS_OVERLAPPEDWINDOW); }
   void OnViewAndFrame() { g_calls.push_back("frame view-and-frame"); }
   void OnFrameOnly() { g_calls.push_back("frame"); }
   void OnDisabled() { g_calls.push_back("disabled ran"); }
@@ -57,15 +61,18 @@ class CRouteFrame : public CFrameWnd {
   void OnUpdateChecked(CCmdUI& ui) { ui.SetCheck(1); }
 };
 const CRuntimeClass CRouteFrame::kClass{"CRouteFrame", &CFrameWnd::kClass};
-const MessageMap CRouteFrame::kMessageMap{&CFrameWnd::kMessageMap, {
-    OnCommand(kViewAndFrame, &CRouteFrame::OnViewAndFrame),
-    OnCommand(kFrameOnly, &CRouteFrame::OnFrameOnly),
-    OnCommand(kDisabledByRule, &CRouteFrame::OnDisabled),
-    OnUpdateCommand(kDisabledByRule, &CRouteFrame::OnUpdateDisabled),
-    OnCommand(kRadioOn, &CRouteFrame::OnRadio),
-    OnUpdateCommand(kRadioOn, &CRouteFrame::OnUpdateRadio),
-    OnUpdateCommand(kChecked, &CRouteFrame::OnUpdateChecked),
-}};
+const MessageMap CRouteFrame::kMessageMap{
+    &CFrameWnd::kMessageMap,
+    {
+        OnCommand(kViewAndFrame, &CRouteFrame::OnViewAndFrame),
+        OnCommand(kFrameOnly, &CRouteFrame::OnFrameOnly),
+        OnCommand(kDisabledByRule, &CRouteFrame::OnDisabled),
+        OnUpdateCommand(kDisabledByRule, &CRouteFrame::OnUpdateDisabled),
+        OnCommand(kRadioOn, &CRouteFrame::OnRadio),
+        OnUpdateCommand(kRadioOn, &CRouteFrame::OnUpdateRadio),
+        OnUpdateCommand(kChecked, &CRouteFrame::OnUpdateChecked),
+    },
+};
 
 class CommandRoute : public testing::Test {
  protected:

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -40,11 +40,14 @@ class CBaseWindow : public CWnd {
   }
 };
 const CRuntimeClass CBaseWindow::kClass{"CBaseWindow", &CWnd::kClass};
-const MessageMap CBaseWindow::kMessageMap{&CWnd::kMessageMap, {
-    OnMessage(kWmPing, &CBaseWindow::OnPing),
-    OnWmSize(&CBaseWindow::OnSize),
-    OnWmCreate(&CBaseWindow::OnCreate),
-}};
+const MessageMap CBaseWindow::kMessageMap{
+    &CWnd::kMessageMap,
+    {
+        OnMessage(kWmPing, &CBaseWindow::OnPing),
+        OnWmSize(&CBaseWindow::OnSize),
+        OnWmCreate(&CBaseWindow::OnCreate),
+    },
+};
 
 class CDerivedWindow : public CBaseWindow {
  public:
@@ -59,10 +62,13 @@ class CDerivedWindow : public CBaseWindow {
   }
 };
 const CRuntimeClass CDerivedWindow::kClass{"CDerivedWindow", &CBaseWindow::kClass};
-const MessageMap CDerivedWindow::kMessageMap{&CBaseWindow::kMessageMap, {
-    OnMessage(kWmPing, &CDerivedWindow::OnPing),
-    OnMessage(WM_CLOSE, &CDerivedWindow::OnCloseMessage),
-}};
+const MessageMap CDerivedWindow::kMessageMap{
+    &CBaseWindow::kMessageMap,
+    {
+        OnMessage(kWmPing, &CDerivedWindow::OnPing),
+        OnMessage(WM_CLOSE, &CDerivedWindow::OnCloseMessage),
+    },
+};
 
 TEST(MessageMap, HandlersGetTypedArgumentsAndTheirResultIsReturned) {
   CBaseWindow wnd;
@@ -117,10 +123,13 @@ class CReflectingButton : public CWnd {
   int notifies = 0;
 };
 const CRuntimeClass CReflectingButton::kClass{"CReflectingButton", &CWnd::kClass};
-const MessageMap CReflectingButton::kMessageMap{&CWnd::kMessageMap, {
-    OnReflectedCommand(BN_CLICKED, &CReflectingButton::OnClicked),
-    OnReflectedNotify(NM_CLICK, &CReflectingButton::OnCustomNotify),
-}};
+const MessageMap CReflectingButton::kMessageMap{
+    &CWnd::kMessageMap,
+    {
+        OnReflectedCommand(BN_CLICKED, &CReflectingButton::OnClicked),
+        OnReflectedNotify(NM_CLICK, &CReflectingButton::OnCustomNotify),
+    },
+};
 
 class CParentWindow : public CBaseWindow {
  public:
@@ -136,11 +145,14 @@ class CParentWindow : public CBaseWindow {
   int parentCommands = 0;
 };
 const CRuntimeClass CParentWindow::kClass{"CParentWindow", &CBaseWindow::kClass};
-const MessageMap CParentWindow::kMessageMap{&CBaseWindow::kMessageMap, {
-    OnNotify(NM_DBLCLK, 1, &CParentWindow::OnChildNotify),
-    OnNotify(NM_CLICK, 1, &CParentWindow::OnChildNotify),
-    OnCommand(1, &CParentWindow::OnButtonCommand),
-}};
+const MessageMap CParentWindow::kMessageMap{
+    &CBaseWindow::kMessageMap,
+    {
+        OnNotify(NM_DBLCLK, 1, &CParentWindow::OnChildNotify),
+        OnNotify(NM_CLICK, 1, &CParentWindow::OnChildNotify),
+        OnCommand(1, &CParentWindow::OnButtonCommand),
+    },
+};
 
 TEST(MessageMap, NotificationsAreOfferedToTheSendingControlFirst) {
   CParentWindow parent;

@@ -96,7 +96,7 @@ TEST(CDib, ReadsAJpegThroughAFileObjectAndPaintsIt) {
 
   ScratchDir dir;
   std::vector<uint8_t> rgb(16 * 8 * 3);
-  for (size_t i = 0; i < rgb.size(); i += 3) rgb[i] = 200;  // red
+  for (size_t i = 0; i < rgb.size(); i += 3) rgb[i] = 200;               // red
   for (size_t i = 16 * 4 * 3; i < rgb.size(); i += 3) rgb[i + 2] = 200;  // bottom half magenta
   const std::string path = dir / "red.jpg";
   ASSERT_TRUE(WriteJpegRgb(path.c_str(), rgb.data(), 16, 8, 95));

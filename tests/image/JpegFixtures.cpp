@@ -7,8 +7,7 @@ extern "C" {
 #include <jpeglib.h>
 }
 
-bool WriteJpegOfKind(const std::string& path, JpegKind kind, uint32_t width, uint32_t height,
-                     const uint8_t cmyk[4]) {
+bool WriteJpegOfKind(const std::string& path, JpegKind kind, uint32_t width, uint32_t height, const uint8_t cmyk[4]) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return false;
   jpeg_error_mgr errors;

@@ -44,7 +44,8 @@ std::vector<PlainWeight> PlainWeights(uint32_t n, uint32_t m) {
 }
 
 std::vector<uint8_t> PlainReduce(const std::vector<uint8_t>& block, uint32_t w, uint32_t h, uint32_t t) {
-  const uint32_t newHeight = static_cast<uint32_t>(static_cast<double>(t) / static_cast<float>(w) * static_cast<float>(h));
+  const uint32_t newHeight =
+      static_cast<uint32_t>(static_cast<double>(t) / static_cast<float>(w) * static_cast<float>(h));
   std::vector<PlainWeight> cols = PlainWeights(w, t), rows = PlainWeights(h, newHeight);
   std::vector<uint8_t> out(size_t{newHeight} * t * 3, 0);
   std::vector<float> current(size_t{t} * 3, 0), next(size_t{t} * 3, 0);
@@ -178,10 +179,10 @@ TEST(ReduceToWidth, StaysWithinOneOfThePlainAlgorithmOnRandomPictures) {
     const uint8_t level = static_cast<uint8_t>(random());
     for (size_t i = 0; i < picture.size(); ++i) {
       switch (kind) {
-        case 0: picture[i] = static_cast<uint8_t>(random()); break;           // noise
-        case 1: picture[i] = level; break;                                    // flat
+        case 0: picture[i] = static_cast<uint8_t>(random()); break;               // noise
+        case 1: picture[i] = level; break;                                        // flat
         case 2: picture[i] = static_cast<uint8_t>((i / 3 % w) * 255 / w); break;  // ramp
-        default: picture[i] = (random() & 1) ? 255 : 0; break;              // two levels
+        default: picture[i] = (random() & 1) ? 255 : 0; break;                    // two levels
       }
     }
     std::vector<uint8_t> mine = Reduced(picture, w, h, t);

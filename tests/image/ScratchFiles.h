@@ -30,8 +30,7 @@ class ScratchDir {
 
  private:
   static unsigned long long Tick() {
-    return static_cast<unsigned long long>(
-        std::filesystem::file_time_type::clock::now().time_since_epoch().count());
+    return static_cast<unsigned long long>(std::filesystem::file_time_type::clock::now().time_since_epoch().count());
   }
   std::filesystem::path path_;
 };

@@ -180,7 +180,8 @@ TEST_F(DriveChanges, DeletingExpandedFoldersAroundTheSelectionSelectsTheNearestF
   Texts chosen = ChosenFolders();
   ASSERT_FALSE(chosen.empty());
   EXPECT_EQ(chosen.front(), "D:\\");
-  for (const std::string& folder : chosen) EXPECT_EQ(std::string("D:\\A\\Day1\\Morning").rfind(folder, 0), 0u) << folder;
+  for (const std::string& folder : chosen)
+    EXPECT_EQ(std::string("D:\\A\\Day1\\Morning").rfind(folder, 0), 0u) << folder;
 }
 
 TEST_F(DriveChanges, ClosingTheMainWindowEndsEveryWatcher) {

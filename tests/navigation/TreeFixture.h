@@ -2,8 +2,8 @@
 // The real program started on a Wine prefix with test drives of its own: D: a fixed drive, K: a
 // CD-ROM drive and M: a removable drive, each backed by a fresh temporary folder. (Other tests'
 // prefixes use Q:, R: and S:.)
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <memory>
@@ -80,8 +80,8 @@ class TreeTest : public AppTest {
   // application once it has started).
   void SetStartFolder(const std::string& path) {
     HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(kProgramKey) + "\\RecentFolders").c_str(), 0, nullptr,
-                              0, KEY_WRITE, nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(kProgramKey) + "\\RecentFolders").c_str(), 0, nullptr, 0,
+                              KEY_WRITE, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     RegSetValueExA(key, "RecentFolder1", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
                    static_cast<DWORD>(path.size() + 1));

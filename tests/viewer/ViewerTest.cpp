@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -69,9 +69,9 @@ TEST_F(Viewers, AViewerWindowIsSizedToItsPictureAndCentred) {
   EXPECT_EQ(::Viewers().windows.back(), viewer);
   EXPECT_EQ(viewer->GetWindowText(), "harbour.jpg");
   EXPECT_TRUE(IsWindowVisible(viewer->m_hWnd));
-  SIZE expected = ViewerWindowSize(320, 200, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                                   GetSystemMetrics(SM_CXFRAME), GetSystemMetrics(SM_CYFRAME),
-                                   GetSystemMetrics(SM_CYCAPTION));
+  SIZE expected =
+      ViewerWindowSize(320, 200, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                       GetSystemMetrics(SM_CXFRAME), GetSystemMetrics(SM_CYFRAME), GetSystemMetrics(SM_CYCAPTION));
   RECT r = WindowRect(viewer->m_hWnd);
   EXPECT_EQ(r.right - r.left, expected.cx);
   EXPECT_EQ(r.bottom - r.top, expected.cy);
