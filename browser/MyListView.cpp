@@ -268,8 +268,11 @@ void CMyListView::PrepareImageSlots(int count) {
   const int width = g_thumbnailWidth;
   const int height = g_thumbnailHeight;
   int slotCount = ThumbnailSlots::SlotCountFor(count, uint64_t(width) * height * 3);
-  // Every item waits for its picture when not even the smallest list can be had.
-  while (!ImageList_SetImageCount(thumbnails_, static_cast<UINT>(slotCount + 1)) && slotCount > 0) slotCount /= 2;
+  // A listing of the same folder keeps the list it has: resizing copies every picture. Every item
+  // waits for its picture when not even the smallest list can be had.
+  if (ImageList_GetImageCount(thumbnails_) != slotCount + 1) {
+    while (!ImageList_SetImageCount(thumbnails_, static_cast<UINT>(slotCount + 1)) && slotCount > 0) slotCount /= 2;
+  }
   slots_.Reset(count, slotCount);
   // A pale empty frame: the picture comes as soon as its thumbnail file is made.
   BoxCanvas canvas(width, height);
