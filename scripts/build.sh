@@ -6,11 +6,14 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build
 jobs=$(nproc)
+# CI (which sets CI=true) turns the project's own warnings into errors.
+werror=OFF
+[ -n "${CI:-}" ] && [ "${CI}" != false ] && werror=ON
 
 "$root/scripts/bootstrap.sh" "$build"
 
 if [ "${LUMAVEX_SKIP_HOST:-0}" != 1 ]; then
-  cmake -S "$root" -B "$build/host" -DLUMAVEX_HOST=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+  cmake -S "$root" -B "$build/host" -DLUMAVEX_HOST=ON -DCMAKE_BUILD_TYPE=Debug -DLUMAVEX_WERROR=$werror >/dev/null
   cmake --build "$build/host" -j"$jobs"
 fi
 # shellcheck source=scripts/target.sh
@@ -24,5 +27,5 @@ fi
 mkdir -p "$build/mingw"
 echo "$target" > "$build/mingw/.lumavex-target"
 cmake -S "$root" -B "$build/mingw" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$target.cmake" \
-  -DLUMAVEX_DEPS="$deps" -DLUMAVEX_HOST_BUILD="$build/host" >/dev/null
+  -DLUMAVEX_DEPS="$deps" -DLUMAVEX_HOST_BUILD="$build/host" -DLUMAVEX_WERROR=$werror >/dev/null
 cmake --build "$build/mingw" -j"$jobs" "$@"
