@@ -264,11 +264,11 @@ void CMenuCmdUI::SetRadio(bool on) {
   SetMenuItemInfoA(menu_, index_, TRUE, &info);
 }
 
-void CMenuCmdUI::SetText(const char* text) {
-  CCmdUI::SetText(text);
+void CMenuCmdUI::SetText(const char* newText) {
+  CCmdUI::SetText(newText);
   MENUITEMINFOA info{};
   info.cbSize = sizeof info;
   info.fMask = MIIM_STRING;
-  info.dwTypeData = const_cast<char*>(text ? text : "");
+  info.dwTypeData = const_cast<char*>(text.c_str());
   SetMenuItemInfoA(menu_, index_, TRUE, &info);
 }

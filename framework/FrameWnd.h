@@ -96,7 +96,7 @@ class CMenuCmdUI : public CCmdUI {
   void Enable(bool on = true) override;
   void SetCheck(int state = 1) override;
   void SetRadio(bool on = true) override;
-  void SetText(const char* text) override;
+  void SetText(const char* newText) override;
 
  private:
   HMENU menu_;

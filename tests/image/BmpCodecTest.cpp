@@ -289,7 +289,7 @@ TEST_F(BmpCodecTest, ThirtyTwoBitFilesCutShortFailAsPaddedTwentyFourBitOnesDo) {
 // rows wider than the reader's buffer included.
 TEST_F(BmpCodecTest, AReadNeedsNoBlockBeyondThePicture) {
   const uint32_t width = 5000;
-  for (uint16_t bpp : {1, 4, 8, 24, 32}) {
+  for (uint16_t bpp : std::initializer_list<uint16_t>{1, 4, 8, 24, 32}) {
     BmpFile file(width, 3, bpp, bpp <= 8 ? std::vector<uint32_t>(size_t{1} << bpp) : std::vector<uint32_t>());
     if (bpp <= 8) file.palette.back() = 0x0A0B0C;
     const size_t stored = (size_t{width} * bpp + 31) / 32 * 4;

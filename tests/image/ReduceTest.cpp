@@ -14,6 +14,9 @@
 
 namespace {
 
+// Adds in double precision and stores the sum back in single precision, as the reduction does.
+void Accumulate(float& sum, double term) { sum = static_cast<float>(sum + term); }
+
 // The reduction exactly as the algorithm is written: weights walked in integers, every product
 // of two weights formed in double, multiplied by the byte and added, in source order, to
 // single-precision accumulators; output rows truncated.
@@ -57,11 +60,11 @@ std::vector<uint8_t> PlainReduce(const std::vector<uint8_t>& block, uint32_t w, 
       const float k0 = cols[x].w0, k1 = cols[x].w1;
       for (int c = 0; c < 3; ++c) {
         const double value = block[(size_t{y} * w + x) * 3 + c];
-        current.at(col * 3 + c) += static_cast<double>(k0) * r0 * value;
-        if (k1 > 0.0000001) current.at((col + 1) * 3 + c) += static_cast<double>(k1) * r0 * value;
+        Accumulate(current.at(col * 3 + c), static_cast<double>(k0) * r0 * value);
+        if (k1 > 0.0000001) Accumulate(current.at((col + 1) * 3 + c), static_cast<double>(k1) * r0 * value);
         if (r1 > 0.0000001) {
-          next.at(col * 3 + c) += static_cast<double>(k0) * r1 * value;
-          if (k1 > 0.0000001) next.at((col + 1) * 3 + c) += static_cast<double>(k1) * r1 * value;
+          Accumulate(next.at(col * 3 + c), static_cast<double>(k0) * r1 * value);
+          if (k1 > 0.0000001) Accumulate(next.at((col + 1) * 3 + c), static_cast<double>(k1) * r1 * value);
         }
       }
       if (std::fabs(k1) > 0.0000001) ++col;
