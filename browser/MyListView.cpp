@@ -175,6 +175,7 @@ LRESULT CMyListView::OnListFolder(WPARAM, LPARAM lParam) {
   ClearListing();
   // No folder chosen yet: nothing is listed, and nothing is read or written anywhere.
   if (currentFolder_.empty()) return 0;
+  Browser().thumbnailClaims.BeginListing(currentFolder_);
   PrepareThumbnailFolder(currentFolder_, Browser().appFolder);
   {
     CWaitCursor wait;
@@ -183,7 +184,6 @@ LRESULT CMyListView::OnListFolder(WPARAM, LPARAM lParam) {
     CWinApp* app = AfxGetApp();
     scanner_.Sort(app ? app->GetProfileInt("Settings", "SortBy", 0) : 0);
   }
-  Browser().thumbnailClaims.BeginListing();
   StartThumbnailWorker(currentFolder_, m_hWnd, Browser().thumbnailClaims, Browser().appFolder);
   int count = static_cast<int>(scanner_.Count());
   loaded_.assign(static_cast<size_t>(count), 0);

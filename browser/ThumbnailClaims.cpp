@@ -50,9 +50,18 @@ bool ThumbnailClaims::FailedThisListing(const std::string& imagePath) {
   return failed_.count(key) != 0;
 }
 
-void ThumbnailClaims::BeginListing() {
+void ThumbnailClaims::BeginListing(const std::string& folder) {
+  std::string key = ClaimKey(folder);
   CSingleLock lock(mutex_);
   failed_.clear();
+  ++listings_[std::move(key)];
+}
+
+unsigned ThumbnailClaims::ListingsOf(const std::string& folder) {
+  const std::string key = ClaimKey(folder);
+  CSingleLock lock(mutex_);
+  const auto found = listings_.find(key);
+  return found == listings_.end() ? 0 : found->second;
 }
 
 ThumbnailClaim::ThumbnailClaim(ThumbnailClaims& claims, std::string thumbPath)

@@ -4,6 +4,7 @@
 // The mutex is held only while the set is read or changed, never while a picture is decoded or
 // encoded.
 #include <cstddef>
+#include <map>
 #include <set>
 #include <string>
 
@@ -29,13 +30,18 @@ class ThumbnailClaims {
   // image, not by thumbnail file: a.jpg failing must not stop a.old.jpg making the a.cpg they share.
   void NoteFailure(const std::string& imagePath);
   bool FailedThisListing(const std::string& imagePath);
-  // A listing begins: every image may be tried again.
-  void BeginListing();
+  // A listing of `folder` begins: every image may be tried again, and a worker still busy with an
+  // earlier listing of the same folder ends early (the new listing starts a worker of its own, so
+  // repeated listings of a big folder do not pile up workers that all search it).
+  void BeginListing(const std::string& folder);
+  // How many listings of `folder` have begun; a worker remembers it when it starts.
+  unsigned ListingsOf(const std::string& folder);
 
  private:
   CMutex mutex_;
-  std::set<std::string> keys_;    // upper-cased paths
-  std::set<std::string> failed_;  // upper-cased image paths
+  std::set<std::string> keys_;                // upper-cased paths
+  std::set<std::string> failed_;              // upper-cased image paths
+  std::map<std::string, unsigned> listings_;  // by upper-cased folder
 };
 
 // One claim held for a scope: taken at construction when the path is free, given back at

@@ -79,17 +79,24 @@ bool StartThumbnailWorker(const std::string& folder, HWND view, ThumbnailClaims&
 int MakeFolderThumbnails(const std::string& folder, HWND view, ThumbnailClaims& claims, const std::string& appFolder) {
   // Nothing is listed or written outside a folder the user chose.
   if (folder.empty()) return 0;
+  // Ends early when the program ends or a newer listing of this folder has its own worker.
+  const unsigned listing = claims.ListingsOf(folder);
+  auto superseded = [&] { return AfxWorkerStopRequested() || claims.ListingsOf(folder) != listing; };
   const std::string thumbFolder = ThumbnailFolderFor(folder, appFolder);
   // One search of the thumbnail folder instead of one per image: repeated listings start a worker
   // each, and a folder whose thumbnail files all exist should cost little more than that search.
   ExistingThumbnails existing = ExistingThumbnails::Read(thumbFolder);
-  if (!existing.FolderFound()) return 0;  // nowhere to write
+  if (!existing.FolderFound() || superseded()) return 0;  // nowhere to write, or no longer wanted
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(PathJoin(folder, "*.jpg").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return 0;
   int made = 0;
+  bool ended = true;  // false when the search was left early
   do {
-    if (AfxWorkerStopRequested()) break;  // the program is ending
+    if (superseded()) {
+      ended = false;
+      break;
+    }
     if (found.dwFileAttributes & kSkippedAttributes) continue;
     // a.jpg and a.old.jpg share a.cpg: whichever comes first makes it for both.
     const std::string thumbName = ThumbnailNameFor(found.cFileName);
@@ -100,7 +107,7 @@ int MakeFolderThumbnails(const std::string& folder, HWND view, ThumbnailClaims& 
       existing.Insert(thumbName);
     }
   } while (FindNextFileA(search, &found));
-  const bool searchedToTheEnd = GetLastError() == ERROR_NO_MORE_FILES;
+  const bool searchedToTheEnd = ended && GetLastError() == ERROR_NO_MORE_FILES;
   FindClose(search);
   // Only files really made count: a copy that failed would otherwise make every listing start
   // a worker that fails again and asks for yet another listing.

@@ -26,7 +26,7 @@ if [ "${1:-}" = "--tidy" ]; then
   # The program's own translation units; tests, benchmarks and tools are left out.
   units=$(git ls-files -- 'framework/*.cpp' 'image/*.cpp' 'browser/*.cpp' 'navigation/*.cpp' 'viewer/*.cpp' \
     'app/*.cpp' 'scan/*.cpp' 'search/*.cpp' 'menus/*.cpp')
-  target=$(sed -n 's/.*CMAKE_CXX_COMPILER:FILEPATH=.*\/\([a-z0-9_]*-w64-mingw32\)-g++.*/\1/p' "$build/CMakeCache.txt")
+  target=$(cat "$build/.lumavex-target")-w64-mingw32
   # clang reads the headers of the cross compiler (its C++ library first) for the same target.
   args=(--extra-arg=--target="$target" --extra-arg=-Wno-unknown-warning-option)
   while read -r dir; do args+=(--extra-arg=-isystem"$dir"); done < <("$target-g++-posix" -E -x c++ - -v </dev/null 2>&1 |

@@ -346,6 +346,9 @@ TEST_F(ItemPictures, ManyItemsAtTheLargestBoxShareABoundedImageListAndEachShowsI
   }
   List(dir_.Path());
   ASSERT_EQ(list_->ItemCount(), count);
+  // The view alone draws from here on: a thumbnail the worker is making would give no picture yet.
+  ASSERT_TRUE(AfxStopWorkers(10000));
+  AfxResetWorkerStop();
   EXPECT_LE(ImageList_GetImageCount(list_->Thumbnails()), count - 19);
   // Two passes over every item: the second finds the first items' slots taken by later ones and
   // draws them again; every picture asked for is the item's own.

@@ -122,10 +122,35 @@ TEST_F(ThumbnailWorkerTest, FiftyNewImagesGiveFiftyHiddenFilesAndOneListing) {
   EXPECT_EQ(FileNames(dir_.Path(), "*.cpg").size(), 50u);
 }
 
+// Begins a listing of the folder from inside the first thumbnail write, as a user clicking the
+// folder again while its worker runs would.
+ThumbnailClaims* g_relistClaims = nullptr;
+std::string* g_relistFolder = nullptr;
+void RelistOnFirstWrite(const std::string&, bool starting) {
+  if (!starting || !g_relistClaims) return;
+  g_relistClaims->BeginListing(*g_relistFolder);
+  g_relistClaims = nullptr;
+}
+
+TEST_F(ThumbnailWorkerTest, ANewListingOfTheFolderEndsTheEarlierWorkerEarly) {
+  for (int i = 0; i < 6; ++i) ASSERT_TRUE(WriteTestJpeg(dir_ / ("r" + std::to_string(i) + ".jpg"), 160, 120));
+  std::string folder = dir_.Path();
+  g_relistClaims = &claims_;
+  g_relistFolder = &folder;
+  SetThumbnailWriteObserver(RelistOnFirstWrite);
+  EXPECT_EQ(RunWorker(folder), 0);  // ended before the end of its search: no listing asked for
+  SetThumbnailWriteObserver(nullptr);
+  EXPECT_EQ(FileNames(folder, "*.cpg").size(), 1u);
+  // The new listing's worker makes the rest; a listing of another folder stops nothing.
+  claims_.BeginListing(app_.Path());
+  EXPECT_EQ(RunWorker(folder), 1);
+  EXPECT_EQ(FileNames(folder, "*.cpg").size(), 6u);
+}
+
 TEST_F(ThumbnailWorkerTest, DamagedImageLeavesNoClaimAndIsTriedAgainAtTheNextListing) {
   ASSERT_TRUE(WriteTestJpeg(dir_ / "good.jpg", 160, 120));
   ASSERT_TRUE(WriteTestFile(dir_ / "bad.jpg", std::string(100, '\x55')));
-  claims_.BeginListing();
+  claims_.BeginListing(dir_.Path());
   EXPECT_EQ(RunWorker(dir_.Path()), 1);
   EXPECT_EQ(FileNames(dir_.Path(), "*.cpg"), Names{"good.cpg"});
   EXPECT_EQ(claims_.Count(), 0u);
@@ -135,7 +160,7 @@ TEST_F(ThumbnailWorkerTest, DamagedImageLeavesNoClaimAndIsTriedAgainAtTheNextLis
   EXPECT_TRUE(EnsureThumbnail(dir_ / "bad.jpg", dir_ / "bad.cpg", claims_));
   EXPECT_TRUE(log.Writes().empty());
   // The next listing tries again.
-  claims_.BeginListing();
+  claims_.BeginListing(dir_.Path());
   EXPECT_TRUE(EnsureThumbnail(dir_ / "bad.jpg", dir_ / "bad.cpg", claims_));
   EXPECT_EQ(log.Writes().size(), 1u);
   EXPECT_FALSE(PathExists(dir_ / "bad.cpg"));
