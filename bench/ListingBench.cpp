@@ -70,7 +70,10 @@ int ScrollThroughAll(CMyListView* list, int& screens) {
   int next = 0;
   screens = 0;
   while (next < count) {
-    list->SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(next), FALSE);
+    // The next item not yet drawn goes to the top of the window.
+    RECT top{LVIR_BOUNDS, 0, 0, 0};
+    list->SendMessage(LVM_GETITEMRECT, static_cast<WPARAM>(next), reinterpret_cast<LPARAM>(&top));
+    list->SendMessage(LVM_SCROLL, 0, top.top - client.top);
     RedrawWindow(list->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     ++screens;
     int lastVisible = next;

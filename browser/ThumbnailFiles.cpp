@@ -100,7 +100,7 @@ bool CopyInto(HANDLE target, const std::string& sourcePath) {
   HANDLE source = CreateFileA(sourcePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (source == INVALID_HANDLE_VALUE) return false;
-  std::vector<char> buffer(64 * 1024);
+  std::vector<char> buffer(size_t{64} * 1024);
   bool copied = true;
   for (;;) {
     DWORD got = 0, put = 0;

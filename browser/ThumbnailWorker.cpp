@@ -71,7 +71,7 @@ bool StartThumbnailWorker(const std::string& folder, HWND view, ThumbnailClaims&
   }
   HANDLE thread = AfxBeginThread(ThumbnailWorker, start.get(), THREAD_PRIORITY_IDLE);
   if (!thread) return false;
-  start.release();
+  start.release();      // NOLINT(bugprone-unused-return-value): the thread owns the block now
   CloseHandle(thread);  // nothing waits for a worker
   return true;
 }

@@ -71,7 +71,7 @@ bool RegistryProfile::WriteString(const char* section, const char* entry, const 
   if (root_.empty() || !key.Create(SectionPath(section))) return false;
   const char* text = value ? value : "";
   return RegSetValueExA(key.get(), entry, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                        static_cast<DWORD>(lstrlenA(text) + 1)) == ERROR_SUCCESS;
+                        static_cast<DWORD>(lstrlenA(text)) + 1) == ERROR_SUCCESS;
 }
 
 bool RegistryProfile::DeleteSection(const char* section) const {

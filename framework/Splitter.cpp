@@ -38,7 +38,7 @@ bool CSplitterWnd::CreateStatic(CWnd* parent, int rows, int columns, DWORD style
   columns_ = columns;
   columnIdeal_.assign(static_cast<size_t>(columns), 0);
   rowIdeal_.assign(static_cast<size_t>(rows), 0);
-  panes_.assign(static_cast<size_t>(rows * columns), nullptr);
+  panes_.assign(static_cast<size_t>(rows) * static_cast<size_t>(columns), nullptr);
   RECT rect = parent->GetClientRect();
   const char* cls = RegisterClass(0, LoadCursorA(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   return CreateEx(0, cls, "", style | WS_CLIPCHILDREN, rect, parent, id);
@@ -58,7 +58,7 @@ bool CSplitterWnd::CreateView(int row, int column, const CRuntimeClass* viewClas
     delete view;
     return false;
   }
-  panes_[static_cast<size_t>(row * columns_ + column)] = view;
+  panes_[static_cast<size_t>(row) * static_cast<size_t>(columns_) + static_cast<size_t>(column)] = view;
   columnIdeal_[static_cast<size_t>(column)] = size.cx;
   rowIdeal_[static_cast<size_t>(row)] = size.cy;
   return true;
@@ -66,7 +66,7 @@ bool CSplitterWnd::CreateView(int row, int column, const CRuntimeClass* viewClas
 
 CWnd* CSplitterWnd::GetPane(int row, int column) const {
   if (row < 0 || row >= rows_ || column < 0 || column >= columns_) return nullptr;
-  return panes_[static_cast<size_t>(row * columns_ + column)];
+  return panes_[static_cast<size_t>(row) * static_cast<size_t>(columns_) + static_cast<size_t>(column)];
 }
 
 void CSplitterWnd::SetColumnIdeal(int column, int width) {

@@ -84,7 +84,7 @@ class BmpCodec::Reader {
   // The size of a plain file; false for anything else (a pipe, a device).
   bool FileSize(uint64_t& size) const {
 #ifdef _WIN32
-    struct _stat64 status;
+    struct _stat64 status {};
     if (_fstat64(_fileno(file_.get()), &status) != 0 || !(status.st_mode & _S_IFREG)) return false;
 #else
     struct stat status;
@@ -166,7 +166,7 @@ PixelBlock BmpCodec::ReadFile(const char* path, uint32_t& width, uint32_t& heigh
     return nullptr;
   }
 
-  std::array<uint8_t, 4 * 256> palette{};
+  std::array<uint8_t, size_t{4} * 256> palette{};
   uint32_t colours = 0;
   if (indexed) {
     colours = h.coloursUsed != 0 ? h.coloursUsed : 1u << bpp;
@@ -174,7 +174,8 @@ PixelBlock BmpCodec::ReadFile(const char* path, uint32_t& width, uint32_t& heigh
       lastError_ = "Corrupt palette";
       return nullptr;
     }
-    if (!in.SkipTo(kFileHeaderBytes + uint64_t{h.headerSize}) || in.Block(palette.data(), 4 * colours) != 4 * colours) {
+    if (!in.SkipTo(kFileHeaderBytes + uint64_t{h.headerSize}) ||
+        in.Block(palette.data(), size_t{4} * colours) != size_t{4} * colours) {
       lastError_ = "Read Error!";
       return nullptr;
     }
@@ -270,7 +271,7 @@ bool BmpCodec::ReadRow32(Reader& in, uint8_t* row, uint32_t width) {
     for (uint32_t i = 0; i < pixels; ++i, ++x) {
       row[3 * size_t{x}] = chunk[4 * i + 2];
       row[3 * size_t{x} + 1] = chunk[4 * i + 1];
-      row[3 * size_t{x} + 2] = chunk[4 * i];
+      row[3 * size_t{x} + 2] = chunk[4 * size_t{i}];
     }
   }
   return true;
@@ -289,7 +290,7 @@ bool BmpCodec::ReadIndexedRow(Reader& in, uint8_t* row, uint32_t width, uint16_t
       const unsigned bit = i * bpp;
       const unsigned index = (chunk[bit / 8] >> (8 - bpp - bit % 8)) & mask;
       // Indices beyond the colour table are black.
-      const uint8_t* entry = palette + 4 * index;
+      const uint8_t* entry = palette + 4 * size_t{index};
       const bool known = index < colours;
       row[3 * size_t{x}] = known ? entry[2] : 0;
       row[3 * size_t{x} + 1] = known ? entry[1] : 0;

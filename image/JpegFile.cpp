@@ -86,7 +86,7 @@ jpeg_error_mgr* InstallErrorManager(JpegErrorManager& errors) {
 uint8_t Scale(unsigned a, unsigned b) { return static_cast<uint8_t>((a * b + 127) / 255); }
 
 struct DecodeJob {
-  JpegErrorManager errors;
+  JpegErrorManager errors{};
   jpeg_decompress_struct codec{};
   std::FILE* file = nullptr;
   PixelBlock pixels;
@@ -148,7 +148,7 @@ bool RunDecode(DecodeJob& job) {
           out[0] = out[1] = out[2] = in[x];
           continue;
         }
-        const JSAMPLE* cmyk = in + 4 * x;
+        const JSAMPLE* cmyk = in + 4 * size_t{x};
         const unsigned k = inverted ? cmyk[3] : 255u - cmyk[3];
         for (int c = 0; c < 3; ++c) out[c] = Scale(inverted ? cmyk[c] : 255u - cmyk[c], k);
       }
@@ -159,7 +159,7 @@ bool RunDecode(DecodeJob& job) {
 }
 
 struct EncodeJob {
-  JpegErrorManager errors;
+  JpegErrorManager errors{};
   jpeg_compress_struct codec{};
   std::FILE* file = nullptr;
   const char* path = nullptr;

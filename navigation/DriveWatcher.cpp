@@ -8,7 +8,7 @@
 #include "navigation/VolumeSerials.h"
 
 unsigned __stdcall DriveWatcher(void* param) {
-  DriveWatchStart start;
+  DriveWatchStart start{};
   {
     std::unique_ptr<DriveWatchStart> owned(static_cast<DriveWatchStart*>(param));
     start = *owned;
@@ -31,6 +31,6 @@ HANDLE StartDriveWatcher(int drive, HANDLE stopEvent, HWND tree) {
   auto start = std::make_unique<DriveWatchStart>(DriveWatchStart{drive, stopEvent, tree});
   HANDLE thread = AfxBeginThread(DriveWatcher, start.get(), THREAD_PRIORITY_IDLE, ThreadEnd::JoinedByOwner);
   if (!thread) return nullptr;
-  start.release();
+  start.release();  // NOLINT(bugprone-unused-return-value): the thread owns the block now
   return thread;
 }
