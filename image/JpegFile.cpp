@@ -215,6 +215,23 @@ bool Encode(EncodeJob& job) {
   return written;
 }
 
+// Encodes the picture reduced in place to `target` pixels wide, into `file` when given (closed in
+// every case), else into a new file at `path`.
+bool EncodeReduced(std::FILE* file, const char* path, uint8_t* rgb, uint32_t width, uint32_t height, int quality,
+                   uint32_t target) {
+  EncodeJob job;
+  job.file = file;
+  job.path = path;
+  job.rgb = rgb;
+  job.width = target;
+  job.height = ReducedHeight(target, width, height);
+  job.quality = quality;
+  job.reduce = rgb;
+  job.sourceWidth = width;
+  job.sourceHeight = height;
+  return Encode(job);
+}
+
 std::string WithJpgExtension(std::string path) {
   const size_t slash = path.find_last_of("\\/");
   const size_t dot = path.find('.', slash == std::string::npos ? 0 : slash + 1);
@@ -264,17 +281,7 @@ bool WriteJpegThumbnail(const char* thumbPath, uint8_t* rgb, uint32_t width, uin
     }
     return true;
   }
-  const uint32_t target = static_cast<uint32_t>(boxWidth);
-  EncodeJob job;
-  job.path = thumbPath;
-  job.rgb = rgb;
-  job.width = target;
-  job.height = ReducedHeight(target, width, height);
-  job.quality = quality;
-  job.reduce = rgb;
-  job.sourceWidth = width;
-  job.sourceHeight = height;
-  return Encode(job);
+  return EncodeReduced(nullptr, thumbPath, rgb, width, height, quality, static_cast<uint32_t>(boxWidth));
 }
 
 bool EncodeJpegThumbnail(std::FILE* file, uint8_t* rgb, uint32_t width, uint32_t height, int quality) {
@@ -285,18 +292,7 @@ bool EncodeJpegThumbnail(std::FILE* file, uint8_t* rgb, uint32_t width, uint32_t
     std::fclose(file);
     return false;
   }
-  const uint32_t target = static_cast<uint32_t>(boxWidth);
-  EncodeJob job;
-  job.file = file;
-  job.path = "";
-  job.rgb = rgb;
-  job.width = target;
-  job.height = ReducedHeight(target, width, height);
-  job.quality = quality;
-  job.reduce = rgb;
-  job.sourceWidth = width;
-  job.sourceHeight = height;
-  return Encode(job);
+  return EncodeReduced(file, "", rgb, width, height, quality, static_cast<uint32_t>(boxWidth));
 }
 
 std::string ThumbnailSourcePath(const std::string& thumbPath) {
