@@ -98,6 +98,10 @@ class TreeTest : public AppTest {
   }
   // Clicks the expand button of `item`, as the user does.
   void ClickButton(HTREEITEM item) {
+    // Other folders on the drives may have scrolled the item out of the window: the user scrolls
+    // it into view (and all the way left, where its button is) before clicking.
+    Tree()->SendMessage(TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+    Tree()->SendMessage(WM_HSCROLL, SB_LEFT, 0);
     RECT text{};
     std::memcpy(&text, &item, sizeof item);  // the item goes in, its rectangle comes out
     ASSERT_TRUE(Tree()->SendMessage(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&text)));
