@@ -33,9 +33,17 @@ void CDib::PrepareForDisplay() {
 
 void DrawPicture(HDC dc, const uint8_t* dibBits, uint32_t width, uint32_t height, HPALETTE palette,
                  const RECT& destination) {
-  uint32_t rowLength = 0;
-  PixelBlock aligned = AlignRowsToDword(dibBits, width, height, rowLength);
-  if (!aligned) return;
+  if (!dibBits) return;
+  // Rows whose length is already a multiple of 4 bytes are drawn as they are: a padded copy of a
+  // large photo at every paint would cost as much memory as the picture.
+  const uint8_t* bits = dibBits;
+  PixelBlock aligned;
+  if (uint64_t{width} * 3 % 4 != 0) {
+    uint32_t rowLength = 0;
+    aligned = AlignRowsToDword(dibBits, width, height, rowLength);
+    if (!aligned) return;
+    bits = aligned.get();
+  }
   BITMAPINFO bmi{};
   bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   bmi.bmiHeader.biWidth = static_cast<LONG>(width);
@@ -49,11 +57,11 @@ void DrawPicture(HDC dc, const uint8_t* dibBits, uint32_t width, uint32_t height
   const int destWidth = destination.right - destination.left;
   const int destHeight = destination.bottom - destination.top;
   if (destWidth == static_cast<int>(width) && destHeight == static_cast<int>(height)) {
-    SetDIBitsToDevice(dc, destination.left, destination.top, width, height, 0, 0, 0, height, aligned.get(), &bmi,
+    SetDIBitsToDevice(dc, destination.left, destination.top, width, height, 0, 0, 0, height, bits, &bmi,
                       DIB_RGB_COLORS);
   } else {
     StretchDIBits(dc, destination.left, destination.top, destWidth, destHeight, 0, 0, static_cast<int>(width),
-                  static_cast<int>(height), aligned.get(), &bmi, DIB_RGB_COLORS, SRCCOPY);
+                  static_cast<int>(height), bits, &bmi, DIB_RGB_COLORS, SRCCOPY);
   }
   if (previous) SelectPalette(dc, previous, TRUE);
 }

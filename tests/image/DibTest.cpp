@@ -143,12 +143,13 @@ TEST(CDib, AnUndecodableFileLeavesItEmpty) {
 // nothing when its display copy cannot be had.
 TEST(CDib, WithoutMemoryItStaysEmptyAndPaintsNothing) {
   ScratchDir dir;
-  std::vector<uint8_t> rgb(64 * 64 * 3, 200);
+  // 63 pixels: rows of 189 bytes, so painting needs a padded copy of 192-byte rows.
+  std::vector<uint8_t> rgb(63 * 64 * 3, 200);
   const std::string path = dir / "gray.jpg";
-  ASSERT_TRUE(WriteJpegRgb(path.c_str(), rgb.data(), 64, 64, 75));
+  ASSERT_TRUE(WriteJpegRgb(path.c_str(), rgb.data(), 63, 64, 75));
   CDib dib;
   {
-    PixelLimit limit(64 * 64 * 3 - 1);
+    PixelLimit limit(63 * 64 * 3 - 1);
     CFile file;
     ASSERT_TRUE(file.Open(path.c_str(), CFile::modeRead));
     dib.Read(file);
@@ -162,12 +163,25 @@ TEST(CDib, WithoutMemoryItStaysEmptyAndPaintsNothing) {
   dib.PrepareForDisplay();
   MemoryCanvas canvas(64, 64, kBackground);
   {
-    PixelLimit limit(64 * 64 * 3 - 1);  // the aligned copy has the same size
-    DrawPicture(canvas.Dc(), dib, RECT{0, 0, 64, 64});
+    PixelLimit limit(63 * 64 * 3);  // below the padded copy
+    DrawPicture(canvas.Dc(), dib, RECT{0, 0, 63, 64});
     EXPECT_EQ(canvas.At(10, 10), kBackground);
   }
-  DrawPicture(canvas.Dc(), dib, RECT{0, 0, 64, 64});
+  DrawPicture(canvas.Dc(), dib, RECT{0, 0, 63, 64});
   EXPECT_NEAR(GetRValue(canvas.At(10, 10)), 200, 4);
+}
+
+TEST(DrawPicture, RowsAlreadyAlignedArePaintedWithoutACopy) {
+  // 64 pixels: rows of 192 bytes need no padding, so no block is allocated to paint them.
+  std::vector<uint8_t> dib(64 * 32 * 3, 0);
+  for (size_t i = 0; i < dib.size(); i += 3) dib[i + 2] = 220;  // B, G, R: red
+  MemoryCanvas canvas(64, 32, kBackground);
+  PixelLimit limit(1);
+  DrawPicture(canvas.Dc(), dib.data(), 64, 32, nullptr, RECT{0, 0, 64, 32});
+  EXPECT_EQ(canvas.At(5, 5), RGB(220, 0, 0));
+  MemoryCanvas stretched(128, 64, kBackground);
+  DrawPicture(stretched.Dc(), dib.data(), 64, 32, nullptr, RECT{0, 0, 128, 64});
+  EXPECT_EQ(stretched.At(100, 50), RGB(220, 0, 0));
 }
 
 TEST(CFile, OpensReadsWritesSeeksAndKnowsItsFullPath) {
