@@ -229,14 +229,15 @@ TEST_F(PreviewDrawing, APictureThatCannotBeDecodedOrCopiedForLackOfMemoryDrawsNo
   EXPECT_EQ(view_->Picture()->width, 0u);
   for (COLORREF c : Paint(300, 200)) EXPECT_TRUE(Green(c));
 
-  // Decoded, but the padded copy each painting makes cannot be had.
-  view_->SetImage(path);
+  // Decoded, but the padded copy that painting rows of 161 x 3 bytes needs cannot be had.
+  const std::string odd = WritePicture(dir_, "q.jpg", 161, 90);
+  view_->SetImage(odd);
   ASSERT_NE(view_->Picture()->bits, nullptr);
   SetPixelAllocationLimit(1000);
-  std::vector<COLORREF> pixels = Paint(160 + 2 * GetSystemMetrics(SM_CXEDGE), 90 + 2 * GetSystemMetrics(SM_CYEDGE));
+  std::vector<COLORREF> pixels = Paint(161 + 2 * GetSystemMetrics(SM_CXEDGE), 90 + 2 * GetSystemMetrics(SM_CYEDGE));
   SetPixelAllocationLimit(0);
   for (COLORREF c : pixels) EXPECT_TRUE(Green(c));
-  EXPECT_TRUE(Reddish(Paint(160 + 2 * GetSystemMetrics(SM_CXEDGE), 90 + 2 * GetSystemMetrics(SM_CYEDGE))[0]));
+  EXPECT_TRUE(Reddish(Paint(161 + 2 * GetSystemMetrics(SM_CXEDGE), 90 + 2 * GetSystemMetrics(SM_CYEDGE))[0]));
 }
 
 PROCESS_MEMORY_COUNTERS MemoryCounters() {
