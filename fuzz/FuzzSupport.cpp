@@ -55,3 +55,12 @@ void FuzzFailure(const char* what) {
   std::fprintf(stderr, "fuzz check failed: %s\n", what);
   std::abort();
 }
+
+uint64_t CheckPictureBlock(const uint8_t* rgb, uint32_t width, uint32_t height) {
+  FUZZ_CHECK(width > 0 && height > 0);
+  const uint64_t bytes = PackedPictureBytes(width, height);
+  FUZZ_CHECK(bytes <= kFuzzPixelBudget);
+  volatile uint8_t last = rgb[bytes - 1];
+  (void)last;
+  return bytes;
+}

@@ -21,6 +21,11 @@ std::string ScratchPath(const char* name);
 // Writes the input to `name` in the scratch folder and returns its path; aborts when it cannot.
 std::string WriteScratchFile(const char* name, const uint8_t* data, size_t size);
 
+// Checks a picture a reader returned: both sides non-zero, within the budget, and every byte the
+// size promises readable (the last one is touched, so the sanitizer sees a short block). Returns
+// the block's size in bytes.
+uint64_t CheckPictureBlock(const uint8_t* rgb, uint32_t width, uint32_t height);
+
 // Reports a broken expectation as a crash, so that the fuzzer keeps the input.
 [[noreturn]] void FuzzFailure(const char* what);
 #define FUZZ_CHECK(condition)                  \

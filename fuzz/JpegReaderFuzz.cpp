@@ -32,11 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(width == 0 && height == 0);
     return 0;
   }
-  FUZZ_CHECK(width > 0 && height > 0);
-  const uint64_t bytes = PackedPictureBytes(width, height);
-  FUZZ_CHECK(bytes <= kFuzzPixelBudget);
-  volatile uint8_t last = rgb[bytes - 1];
-  (void)last;
+  const uint64_t bytes = CheckPictureBlock(rgb.get(), width, height);
   if (bytes <= kRoundTripBytes) CheckRoundTrip(rgb.get(), width, height);
   return 0;
 }
