@@ -12,8 +12,15 @@ werror=OFF
 
 "$root/scripts/bootstrap.sh" "$build"
 
+# ccache, where installed, shares compiled objects between checkouts of the tree.
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  export CCACHE_BASEDIR="$root"
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+
 if [ "${LUMAVEX_SKIP_HOST:-0}" != 1 ]; then
-  cmake -S "$root" -B "$build/host" -DLUMAVEX_HOST=ON -DCMAKE_BUILD_TYPE=Debug -DLUMAVEX_WERROR=$werror >/dev/null
+  cmake -S "$root" -B "$build/host" -DLUMAVEX_HOST=ON -DCMAKE_BUILD_TYPE=Debug -DLUMAVEX_WERROR=$werror "${launcher[@]}" >/dev/null
   cmake --build "$build/host" -j"$jobs"
 fi
 # shellcheck source=scripts/target.sh
@@ -27,5 +34,5 @@ fi
 mkdir -p "$build/mingw"
 echo "$target" > "$build/mingw/.lumavex-target"
 cmake -S "$root" -B "$build/mingw" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$target.cmake" \
-  -DLUMAVEX_DEPS="$deps" -DLUMAVEX_HOST_BUILD="$build/host" -DLUMAVEX_WERROR=$werror >/dev/null
+  -DLUMAVEX_DEPS="$deps" -DLUMAVEX_HOST_BUILD="$build/host" -DLUMAVEX_WERROR=$werror "${launcher[@]}" >/dev/null
 cmake --build "$build/mingw" -j"$jobs" "$@"
