@@ -15,7 +15,7 @@ werror=OFF
 # ccache, where installed, shares compiled objects between checkouts of the tree.
 launcher=()
 if command -v ccache >/dev/null 2>&1; then
-  export CCACHE_BASEDIR="$root"
+  export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 
