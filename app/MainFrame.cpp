@@ -6,6 +6,7 @@
 #include "browser/MyListView.h"
 #include "image/ImageSettings.h"
 #include "navigation/DriveView.h"
+#include "navigation/MailSender.h"
 #include "viewer/MyScrollView.h"
 #include "viewer/ViewerList.h"
 
@@ -46,6 +47,8 @@ const MessageMap CMainFrame::kMessageMap{
         OnCommandRange(ID_AUTO_ADVANCE_STOP, ID_AUTO_ADVANCE_START, &CMainFrame::OnAutoAdvanceCommand),
         OnUpdateCommand(ID_VIEW_AUTO_ADVANCE, &CMainFrame::OnUpdateAutoAdvanceCommand),
         OnUpdateCommandRange(ID_AUTO_ADVANCE_STOP, ID_AUTO_ADVANCE_START, &CMainFrame::OnUpdateAutoAdvanceCommand),
+        OnCommand(ID_FILE_SEND_MAIL, &CMainFrame::SendSelectedFiles),
+        OnUpdateCommand(ID_FILE_SEND_MAIL, &CMainFrame::OnUpdateSendMail),
     },
 };
 
@@ -145,4 +148,16 @@ void CMainFrame::OnAutoAdvanceCommand(UINT id) {
 void CMainFrame::OnUpdateAutoAdvanceCommand(CCmdUI& ui) {
   CMyListView* list = ListView();
   if (!list || !list->OnCmdMsg(ui.id, 0, &ui)) ui.Enable(false);
+}
+
+void CMainFrame::SendSelectedFiles() {
+  CMyListView* list = ListView();
+  if (!list) return;
+  // Copies: a relisting may replace the records while the mail program runs.
+  SendMailAttachments(m_hWnd, SelectedAttachments(*list));
+}
+
+void CMainFrame::OnUpdateSendMail(CCmdUI& ui) {
+  CMyListView* list = ListView();
+  ui.Enable(list && list->SelectedCount() > 0);
 }

@@ -30,6 +30,8 @@ class CMainFrame : public CFrameWnd, public CTwain {
   // Shows `path` in the folder tree.
   void ShowFolder(const std::string& path);
   const std::string& ShownFolder() const { return shownFolder_; }
+  // Mails the list view's selected files through the user's mail program.
+  void SendSelectedFiles();
 
   CDriveView* DriveView() const;
   CMyListView* ListView() const;
@@ -49,6 +51,7 @@ class CMainFrame : public CFrameWnd, public CTwain {
   void OnAutoAdvanceCommand(UINT id);
   void OnUpdateAutoAdvanceCommand(CCmdUI& ui);
   void OnUpdateCloseAllWindows(CCmdUI& ui);
+  void OnUpdateSendMail(CCmdUI& ui);
 
  private:
   CSplitterWnd splitter_;
