@@ -141,6 +141,10 @@ class Mail : public AppTest {
     list_->SendMessage(WM_LBUTTONUP, keys & ~static_cast<WPARAM>(MK_LBUTTON), at);
     PumpMessages();
   }
+  void SelectAll() {
+    Frame()->SetActiveView(list_);
+    Command(ID_EDIT_SELECT_ALL);
+  }
   void SetResult(unsigned long result) {
     SetEnvironmentVariableA("LUMAVEX_MAIL_RESULT", std::to_string(result).c_str());
   }
@@ -149,6 +153,11 @@ class Mail : public AppTest {
     std::vector<std::string> paths;
     for (auto& file : call.files) paths.push_back(file["path"]);
     return paths;
+  }
+  std::vector<std::string> Names(MailCall& call) const {
+    std::vector<std::string> names;
+    for (auto& file : call.files) names.push_back(file["name"]);
+    return names;
   }
   bool FrameIsBack() const {
     HWND frame = app_.MainFrame()->m_hWnd;
@@ -204,15 +213,13 @@ TEST_F(Mail, ANonContiguousSelectionGoesInAscendingItemOrder) {
   EXPECT_EQ(calls[0]["message.files"], "3");
   EXPECT_EQ(Paths(calls[0]),
             (std::vector<std::string>{Quoted(dir_ / "a.jpg"), Quoted(dir_ / "c.jpg"), Quoted(dir_ / "d.jpg")}));
-  std::vector<std::string> names;
-  for (auto& file : calls[0].files) names.push_back(file["name"]);
-  EXPECT_EQ(names, (std::vector<std::string>{"\"a.jpg\"", "\"c.jpg\"", "\"d.jpg\""}));
+  EXPECT_EQ(Names(calls[0]), (std::vector<std::string>{"\"a.jpg\"", "\"c.jpg\"", "\"d.jpg\""}));
 }
 
 TEST_F(Mail, FilesInADriveRootAreJoinedWithoutADoubledBackslash) {
   ASSERT_TRUE(DefineDrive('Q', DRIVE_FIXED, dir_.Path()));
   ListFiles("Q:\\", {"one.jpg", "three.jpg", "two.jpg"});
-  Command(ID_EDIT_SELECT_ALL);
+  SelectAll();
   Command(ID_FILE_SEND_MAIL);
   auto calls = Calls();
   RemoveDrive('Q');
@@ -277,7 +284,7 @@ TEST_F(Mail, APathTooLongForADescriptorIsNeverCutAndNothingIsSent) {
   list_->SendMessage(kWmListFolder, 0, reinterpret_cast<LPARAM>(folder.c_str()));
   ASSERT_EQ(list_->ItemCount(), 2);
   Settle(folder, 1);
-  Command(ID_EDIT_SELECT_ALL);
+  SelectAll();
   Command(ID_FILE_SEND_MAIL);
   EXPECT_TRUE(Calls().empty());
   auto boxes = boxes_.Boxes();
@@ -288,12 +295,16 @@ TEST_F(Mail, APathTooLongForADescriptorIsNeverCutAndNothingIsSent) {
 }
 
 TEST_F(Mail, TheAttachmentsAreCopiesThatOutliveARelistingDuringTheCall) {
-  ListFiles(dir_.Path(), {"a.jpg", "b.jpg", "c.jpg"});
-  Command(ID_EDIT_SELECT_ALL);
+  // Names longer than a string keeps in place, so that each lives in a heap block of its own.
+  const std::vector<std::string> sent{"first-picture-of-the-day.jpg", "second-picture-of-the-day.jpg",
+                                      "third-picture-of-the-day.jpg"};
+  ListFiles(dir_.Path(), sent);
+  SelectAll();
   // The worker's relisting request is waiting when the mail program runs its dialog; by then the
   // folder holds other files.
-  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) DeleteFileA((dir_ / name).c_str());
-  for (const char* name : {"x.jpg", "y.jpg"}) WriteTestJpeg(dir_ / name, 40, 30);
+  for (const std::string& name : sent) DeleteFileA((dir_ / name).c_str());
+  for (const char* name : {"later-picture-number-one.jpg", "later-picture-number-two.jpg"})
+    WriteTestJpeg(dir_ / name, 40, 30);
   list_->PostMessage(kWmListFolder);
   SetEnvironmentVariableA("LUMAVEX_MAIL_PUMP", "1");
   Command(ID_FILE_SEND_MAIL);
@@ -301,8 +312,13 @@ TEST_F(Mail, TheAttachmentsAreCopiesThatOutliveARelistingDuringTheCall) {
   auto calls = Calls();
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0]["message.files"], "3");
-  EXPECT_EQ(Paths(calls[0]),
-            (std::vector<std::string>{Quoted(dir_ / "a.jpg"), Quoted(dir_ / "b.jpg"), Quoted(dir_ / "c.jpg")}));
+  std::vector<std::string> paths, names;
+  for (const std::string& name : sent) {
+    paths.push_back(Quoted(dir_ / name));
+    names.push_back(Quoted(name));
+  }
+  EXPECT_EQ(Paths(calls[0]), paths);
+  EXPECT_EQ(Names(calls[0]), names);
 }
 
 TEST_F(Mail, TheCommandNeedsASelectionFromMenuToolbarAndContextMenu) {
