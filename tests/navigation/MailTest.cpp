@@ -349,6 +349,16 @@ TEST_F(Mail, TheCommandNeedsASelectionFromMenuToolbarAndContextMenu) {
   EXPECT_EQ(LoadText(ID_FILE_SEND_MAIL), "Send the selected files through electronic mail\nSend Mail");
 }
 
+TEST_F(Mail, NothingSelectedMeansNoCallEvenWhenAskedDirectly) {
+  ListFiles(dir_.Path(), {"a.jpg", "b.jpg"});
+  ASSERT_EQ(list_->SelectedCount(), 0);
+  Frame()->SendSelectedFiles();  // past the update rule: a message without files is never sent
+  EXPECT_EQ(SendMailAttachments(Frame()->m_hWnd, {}), MailOutcome::Handled);
+  EXPECT_TRUE(Calls().empty());
+  EXPECT_TRUE(boxes_.Boxes().empty());
+  EXPECT_TRUE(IsWindowEnabled(Frame()->m_hWnd));
+}
+
 TEST(MailRules, OnlySuccessCancelAndNoLogonCountAsHandled) {
   EXPECT_TRUE(MailResultHandled(0));
   EXPECT_TRUE(MailResultHandled(1));
