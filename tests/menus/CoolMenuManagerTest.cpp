@@ -18,6 +18,38 @@ TEST(MenuManagerInstall, EverywhereButTheNtFamilysVersionFour) {
   EXPECT_TRUE(ShouldInstallMenuManager(VER_PLATFORM_WIN32_WINDOWS, 4));
 }
 
+struct OpenMenuProbe {
+  const CCoolMenuManager* manager = nullptr;
+  HMENU popup = nullptr;
+  bool sawOwnerDrawn = false;
+  size_t records = 0;
+  int ticks = 0;
+};
+OpenMenuProbe g_probe;
+
+// Runs inside the menu's own loop: notes the popup's state, then ends the menu.
+void CALLBACK ProbeOpenMenu(HWND, UINT, UINT_PTR id, DWORD) {
+  if (++g_probe.ticks < 3 && !IsWindowVisible(FindWindowA("#32768", nullptr))) return;
+  KillTimer(nullptr, id);
+  g_probe.sawOwnerDrawn = (ReadItem(g_probe.popup, 0).type & MFT_OWNERDRAW) != 0;
+  g_probe.records = g_probe.manager->RecordCount();
+  EndMenu();
+}
+
+TEST_F(MenuManager, ARealPopupIsOwnerDrawnWhileOpenAndPlainAfterItCloses) {
+  frame_->ShowWindow(SW_SHOW);
+  SetForegroundWindow(frame_->m_hWnd);
+  g_probe = {&manager_, MenuBarPopup(kFilePopup)};
+  UINT_PTR timer = SetTimer(nullptr, 0, 100, &ProbeOpenMenu);
+  TrackPopupMenu(g_probe.popup, TPM_RETURNCMD, 10, 10, 0, frame_->m_hWnd, nullptr);
+  KillTimer(nullptr, timer);
+  EXPECT_TRUE(g_probe.sawOwnerDrawn);
+  EXPECT_EQ(g_probe.records, 12u);
+  EXPECT_EQ(manager_.RecordCount(), 0u);
+  EXPECT_FALSE(ReadItem(g_probe.popup, 0).type & MFT_OWNERDRAW);
+  EXPECT_EQ(ReadItem(g_probe.popup, 0).text, "&Open...\tCtrl+" + KeyName('O'));
+}
+
 TEST_F(MenuManager, ToolbarCommandsGetTheirButtonImagesInOrder) {
   const UINT commands[] = {ID_TWAIN_ACQUIRE,      ID_VIEW_DISPLAY_MODE, ID_FILE_OPEN,     ID_FILE_PRINT,
                            ID_FILE_PRINT_PREVIEW, ID_FILE_SEND_MAIL,    ID_VIEW_ANNOTATE, ID_VIEW_FIND,
@@ -328,10 +360,18 @@ TEST_F(MenuManager, RepeatedSessionsKeepGdiObjectsAndRecordsLevel) {
     }
     Close();
   };
+  // The count sees objects come and go.
+  size_t start = LiveGdiObjects();
+  HBRUSH brushes[5];
+  for (HBRUSH& brush : brushes) brush = CreateSolidBrush(RGB(9, 9, 9));
+  EXPECT_EQ(LiveGdiObjects(), start + 5);
+  for (HBRUSH brush : brushes) DeleteObject(brush);
+  EXPECT_EQ(LiveGdiObjects(), start);
+
   session();  // the menu font is made once, at the first measurement
-  DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  size_t before = LiveGdiObjects();
   for (int round = 0; round < 20; ++round) session();
-  EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), before);
+  EXPECT_EQ(LiveGdiObjects(), before);
   EXPECT_EQ(manager_.RecordCount(), 0u);
 }
 

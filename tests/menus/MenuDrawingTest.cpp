@@ -1,3 +1,4 @@
+#include <memory>
 #include <set>
 
 #include "app/Resource.h"
@@ -21,10 +22,26 @@ class MenuDrawing : public MenuTest {
  protected:
   void SetUp() override {
     MenuTest::SetUp();
+    // Wine's default scheme shares some of these colours; the checks need them apart.
+    colours_ = std::make_unique<ScopedSysColors>(std::initializer_list<std::pair<int, COLORREF>>{
+        {COLOR_MENU, RGB(236, 233, 216)},
+        {COLOR_HIGHLIGHT, RGB(49, 106, 197)},
+        {COLOR_HIGHLIGHTTEXT, RGB(250, 250, 250)},
+        {COLOR_3DLIGHT, RGB(227, 227, 227)},
+        {COLOR_BTNSHADOW, RGB(128, 128, 128)},
+        {COLOR_BTNHIGHLIGHT, RGB(255, 255, 255)},
+        {COLOR_GRAYTEXT, RGB(172, 168, 153)},
+        {COLOR_MENUTEXT, RGB(0, 0, 0)},
+    });
     // The checks below tell these colours apart.
-    std::set<COLORREF> distinct{Sys(COLOR_MENU),         Sys(COLOR_HIGHLIGHT), Sys(COLOR_3DLIGHT), Sys(COLOR_BTNSHADOW),
-                                Sys(COLOR_BTNHIGHLIGHT), Sys(COLOR_GRAYTEXT),  kUntouched};
-    ASSERT_EQ(distinct.size(), 7u);
+    std::set<COLORREF> distinct{Sys(COLOR_MENU),          Sys(COLOR_HIGHLIGHT),    Sys(COLOR_3DLIGHT),
+                                Sys(COLOR_BTNSHADOW),     Sys(COLOR_BTNHIGHLIGHT), Sys(COLOR_GRAYTEXT),
+                                Sys(COLOR_HIGHLIGHTTEXT), Sys(COLOR_MENUTEXT),     kUntouched};
+    ASSERT_EQ(distinct.size(), 9u);
+  }
+  void TearDown() override {
+    MenuTest::TearDown();
+    colours_.reset();
   }
   // Sends WM_DRAWITEM for the item at `position` of `menu`, drawing into `canvas`.
   LRESULT Draw(MemoryCanvas& canvas, HMENU menu, int position, UINT state, UINT action = ODA_DRAWENTIRE) {
@@ -52,6 +69,8 @@ class MenuDrawing : public MenuTest {
     ImageList_Draw(list, index, canvas.Dc(), kImageAt.x, kImageAt.y, ILD_TRANSPARENT);
   }
   HMENU File() { return MenuBarPopup(0); }
+
+  std::unique_ptr<ScopedSysColors> colours_;
 };
 
 TEST_F(MenuDrawing, SelectedItemHighlightsAndShowsItsButtonImageCentredInARaisedBox) {

@@ -1,5 +1,7 @@
 #include "tests/menus/MenuTestFrame.h"
 
+#include <winternl.h>
+
 #include "app/Resource.h"
 #include "tests/support/MessagePump.h"
 
@@ -43,6 +45,40 @@ ItemState ReadItem(HMENU menu, int position) {
   }
   return item;
 }
+
+size_t LiveGdiObjects() {
+  if (DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return reported;
+  // Wine's table: 16384 entries of 24 bytes (object, owner, unique, type, flags, user pointer);
+  // a free entry has type 0.
+  constexpr size_t kEntries = 16384;
+  constexpr size_t kEntryBytes = 24;
+  constexpr size_t kTypeOffset = 14;
+  using QueryProcess = NTSTATUS(WINAPI*)(HANDLE, PROCESSINFOCLASS, void*, ULONG, ULONG*);
+  auto query = reinterpret_cast<QueryProcess>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+  PROCESS_BASIC_INFORMATION basic{};
+  if (!query || query(GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) return 0;
+  const PEB* peb = basic.PebBaseAddress;
+  const size_t tableOffset = sizeof(void*) == 8 ? 0xF8 : 0x94;
+  const auto* table = *reinterpret_cast<const unsigned char* const*>(reinterpret_cast<const char*>(peb) + tableOffset);
+  if (!table) return 0;
+  size_t live = 0;
+  for (size_t i = 0; i < kEntries; ++i)
+    if (table[i * kEntryBytes + kTypeOffset]) ++live;
+  return live;
+}
+
+ScopedSysColors::ScopedSysColors(std::initializer_list<std::pair<int, COLORREF>> colours) {
+  std::vector<COLORREF> wanted;
+  for (const auto& [index, colour] : colours) {
+    indexes_.push_back(index);
+    saved_.push_back(GetSysColor(index));
+    wanted.push_back(colour);
+  }
+  SetSysColors(static_cast<int>(indexes_.size()), indexes_.data(), wanted.data());
+}
+
+ScopedSysColors::~ScopedSysColors() { SetSysColors(static_cast<int>(indexes_.size()), indexes_.data(), saved_.data()); }
 
 std::string KeyName(UINT vk) {
   char name[64] = "";

@@ -5,7 +5,10 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
@@ -48,6 +51,9 @@ struct ItemState {
   std::string text;
 };
 ItemState ReadItem(HMENU menu, int position);
+// GDI objects of this process now. Wine's GetGuiResources reports none, so there the count comes
+// from the GDI handle table the process environment block points to.
+size_t LiveGdiObjects();
 // The key name the system gives virtual key `vk`, as accelerator texts show it.
 std::string KeyName(UINT vk);
 
@@ -69,6 +75,19 @@ class MenuTest : public testing::Test {
   CWinApp app_;
   CCoolMenuManager manager_;
   MenuTestFrame* frame_ = nullptr;
+};
+
+// Sets system colours for the life of the object, then puts the old ones back.
+class ScopedSysColors {
+ public:
+  ScopedSysColors(std::initializer_list<std::pair<int, COLORREF>> colours);
+  ~ScopedSysColors();
+  ScopedSysColors(const ScopedSysColors&) = delete;
+  ScopedSysColors& operator=(const ScopedSysColors&) = delete;
+
+ private:
+  std::vector<int> indexes_;
+  std::vector<COLORREF> saved_;
 };
 
 // A 32-bit top-down DIB section with a memory DC, filled with one colour.
