@@ -140,6 +140,25 @@ TEST_F(MenuManager, CommandWithTwoAcceleratorsShowsTheLaterOneFirst) {
   DestroyMenu(popup);
 }
 
+TEST_F(MenuManager, SystemMenuKeepsTheSystemsOwnCommands) {
+  HMENU system = GetSystemMenu(frame_->m_hWnd, FALSE);
+  ASSERT_NE(system, nullptr);
+  int count = GetMenuItemCount(system);
+  ASSERT_GT(count, 2);
+  frame_->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(system), MAKELPARAM(0, TRUE));
+  int commands = 0;
+  for (int i = 0; i < count; ++i) {
+    if (GetMenuItemID(system, i) < 0xF000) continue;
+    ++commands;
+    EXPECT_FALSE(ReadItem(system, i).type & MFT_OWNERDRAW) << i;
+    EXPECT_EQ(ReadItem(system, i).data, 0u) << i;
+  }
+  EXPECT_GT(commands, 2);
+  Close();
+  for (int i = 0; i < count; ++i) EXPECT_FALSE(ReadItem(system, i).type & MFT_OWNERDRAW) << i;
+  EXPECT_EQ(manager_.RecordCount(), 0u);
+}
+
 TEST_F(MenuManager, LongTextsSurviveTheRoundTrip) {
   std::string name(700, 'x');
   name[0] = '&';

@@ -140,6 +140,23 @@ TEST_F(MenuDrawing, OnlyADisabledItemGetsTheEmbossedImageAndTheShadowedText) {
   Close();
 }
 
+TEST_F(MenuDrawing, DisabledByIconStillDrawsADisabledImage) {
+  Open(File());
+  const int print = 6;
+  manager_.disabledByIcon = 1;
+  MemoryCanvas icon(kWidth, kHeight, Sys(COLOR_MENU));
+  Draw(icon, File(), print, ODS_GRAYED);
+  MemoryCanvas reference(kWidth, kHeight, Sys(COLOR_MENU));
+  Reference(reference, manager_.ButtonImages(), 3);
+  EXPECT_GT(Differences(icon, reference, kImage), 20);
+  RECT area{kImage.left, kImage.top, kImage.right + 1, kImage.bottom + 1};
+  int total = (area.right - area.left) * (area.bottom - area.top);
+  int greys = icon.Count(area, Sys(COLOR_BTNSHADOW)) + icon.Count(area, Sys(COLOR_BTNHIGHLIGHT));
+  EXPECT_GT(greys, 20);
+  EXPECT_EQ(greys + icon.Count(area, Sys(COLOR_MENU)), total);
+  Close();
+}
+
 TEST_F(MenuDrawing, CheckedItemWithAnImageSitsInAPressedLightBox) {
   HMENU tools = MenuBarPopup(3);
   Open(tools);
