@@ -65,6 +65,10 @@ int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
   toolBar_.SetBarStyle(toolBar_.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
   toolBar_.EnableDocking(CBRS_ALIGN_ANY);
   EnableDocking(CBRS_ALIGN_ANY);
+  if (PlatformWantsMenuManager()) {
+    menuManager_.Install(this);
+    menuManager_.AddToolbarImages(IDR_MAINFRAME);
+  }
   SetMessageText(AFX_IDS_IDLEMESSAGE);
   RecalcLayout();
   return 0;

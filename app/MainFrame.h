@@ -7,6 +7,7 @@
 #include "framework/ControlBars.h"
 #include "framework/FrameWnd.h"
 #include "framework/Splitter.h"
+#include "menus/CoolMenuManager.h"
 #include "scan/Twain.h"
 
 class CDriveView;
@@ -37,6 +38,7 @@ class CMainFrame : public CFrameWnd, public CTwain {
   CMyListView* ListView() const;
   CMyScrollView* Preview() const;
   CSplitterWnd& Splitter() { return splitter_; }
+  CCoolMenuManager& MenuManager() { return menuManager_; }
 
  protected:
   int OnCreate(CREATESTRUCTA* cs);
@@ -55,6 +57,7 @@ class CMainFrame : public CFrameWnd, public CTwain {
 
  private:
   CSplitterWnd splitter_;
+  CCoolMenuManager menuManager_;
   std::vector<std::string> slideNames_;
   int slideIndex_ = 0;
   int slideTimer_ = 0;
