@@ -10,7 +10,9 @@
 //   xfer cancel | xfer fail                  answer the image transfer so
 //   bmp damaged        write a file that is no BMP
 //   close 1            ask to be closed after the last image (or at once with images 0)
-//   extraready 1       announce another transfer while the first one runs
+//   extraready 1       announce one more image while the first transfer runs
+//   postclose 1        post WM_CLOSE to the parent window while the first transfer runs
+//   postquit 1         post WM_QUIT to the thread while the first transfer runs
 // Log lines: "<DG> <DAT> <MSG> rc=<n>" in hex, with extra words for some calls.
 #include <windows.h>
 
@@ -35,6 +37,8 @@ struct Script {
   bool damagedBmp = false;
   bool closeAfter = false;
   bool extraReady = false;
+  bool postClose = false;
+  bool postQuit = false;
 };
 
 struct Source {
@@ -45,9 +49,9 @@ struct Source {
   int pending = 0;
   int delivered = 0;
   bool enabled = false;
-  bool inTransfer = false;
   TW_UINT16 condition = TWCC_SUCCESS;
   HWND ui = nullptr;
+  HWND parent = nullptr;
 };
 
 Source& State() {
@@ -95,6 +99,8 @@ Script ReadScript() {
     if (k == "bmp") script.damagedBmp = v == "damaged";
     if (k == "close") script.closeAfter = v == "1";
     if (k == "extraready") script.extraReady = v == "1";
+    if (k == "postclose") script.postClose = v == "1";
+    if (k == "postquit") script.postQuit = v == "1";
     if (k == "colors") {
       script.colors.clear();
       for (char* part = std::strtok(value, ","); part; part = std::strtok(nullptr, ","))
@@ -219,6 +225,7 @@ TW_UINT16 UserInterface(TW_UINT16 msg, TW_MEMREF data) {
     s.enabled = true;
     s.pending = s.script.images;
     s.delivered = 0;
+    s.parent = static_cast<HWND>(ui->hParent);
     if (ui->ShowUI) ShowUi(static_cast<HWND>(ui->hParent));
     if (s.pending > 0)
       Notify(MSG_XFERREADY);
@@ -275,10 +282,14 @@ TW_UINT16 ImageFileTransfer() {
   if (s.pending <= 0) return Fail(TWCC_SEQERROR);
   if (s.script.xfer == "cancel") return TWRC_CANCEL;
   if (s.script.xfer == "fail") return Fail(TWCC_OPERATIONERROR);
-  s.inTransfer = true;
-  if (s.script.extraReady) Notify(MSG_XFERREADY);
+  bool first = s.delivered == 0;
+  if (first && s.script.extraReady) {
+    ++s.pending;
+    Notify(MSG_XFERREADY);
+  }
+  if (first && s.script.postClose) PostMessageA(s.parent, WM_CLOSE, 0, 0);
+  if (first && s.script.postQuit) PostQuitMessage(7);
   bool written = WriteSolidBmp(s.setup.FileName, s.script.width, s.script.height, ColorOf(s.delivered));
-  s.inTransfer = false;
   if (!written) return Fail(TWCC_OPERATIONERROR);
   ++s.delivered;
   return TWRC_XFERDONE;

@@ -62,7 +62,7 @@ int TwainTest::CountLog(const std::string& head) const {
 void TwainTest::StartIn(const std::string& folder) {
   Restart();
   ASSERT_NE(Frame(), nullptr);
-  if (!folder.empty()) Frame()->ListView()->SendMessage(kWmListFolder, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+  Frame()->ListView()->SendMessage(kWmListFolder, 0, reinterpret_cast<LPARAM>(folder.c_str()));
   PumpMessages();
 }
 
@@ -84,7 +84,7 @@ std::vector<std::string> TwainTest::ScanFiles(const std::string& folder) const {
   return names;
 }
 
-unsigned TwainTest::MiddleColor(const std::string& path) {
+unsigned MiddleColor(const std::string& path) {
   uint32_t width = 0;
   uint32_t height = 0;
   PixelBlock rgb = ReadJpegRgb(path.c_str(), width, height);

@@ -24,15 +24,13 @@ class TwainTest : public AppTest {
   std::vector<std::string> Log() const;
   // Log lines that begin with `head`.
   int CountLog(const std::string& head) const;
-  // Starts the program and lists `folder` (none: no folder chosen).
+  // Starts the program and lists `folder` ("": no folder at all).
   void StartIn(const std::string& folder);
   void Acquire() { Command(ID_TWAIN_ACQUIRE); }
   // Pumps until the frame's scanner state is `state` and the queue is empty.
   bool PumpUntilState(int state, DWORD timeoutMs = 5000);
   // Numbered scan files of `folder`, sorted.
   std::vector<std::string> ScanFiles(const std::string& folder) const;
-  // The colour (0xRRGGBB) of a JPEG's middle pixel, or 0xFFFFFFFF.
-  static unsigned MiddleColor(const std::string& path);
 
   TempDir work_;
   TempDir pictures_;
@@ -40,5 +38,7 @@ class TwainTest : public AppTest {
   std::string log_;
 };
 
+// The colour (0xRRGGBB) of a JPEG's middle pixel, or 0xFFFFFFFF.
+unsigned MiddleColor(const std::string& path);
 // True when two colours differ by little in each channel (JPEG rounding).
 bool NearColor(unsigned a, unsigned b);
