@@ -93,6 +93,18 @@ TEST(SaveScans, AnUnreadableFileGivesTheReadersTextAndNoFile) {
   EXPECT_EQ(FileNames(dir.Path(), "*.jpg").size(), 0u);
 }
 
+TEST(SaveScans, APictureTheEncoderRefusesLeavesNoPartialFile) {
+  TempDir dir;
+  MessageBoxRecorder boxes;
+  // Wider than any JPEG may be: the reserved file is begun and must go again.
+  WriteSolidBmp(dir / "twain.bmp", 65536, 1, 0x00FF00);
+  ScanSaveResult saved = SaveScan(dir / "twain.bmp", dir.Path());
+  EXPECT_EQ(saved.outcome, ScanSaveResult::kWriteError);
+  EXPECT_EQ(saved.message, "Write Error");
+  EXPECT_TRUE(saved.path.empty());
+  EXPECT_EQ(FileNames(dir.Path(), "Img*"), std::vector<std::string>{});
+}
+
 TEST(SaveScans, WithEveryNameTakenTheUserIsToldAndNothingIsWritten) {
   TempDir dir;
   WriteSolidBmp(dir / "twain.bmp", 4, 4, 0xFF0000);

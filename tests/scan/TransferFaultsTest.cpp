@@ -79,6 +79,18 @@ TEST_F(Faults, ADamagedTransferFileShowsTheReadersTextAndWritesNothing) {
   EXPECT_TRUE(ScanFiles(pictures_.Path()).empty());
 }
 
+TEST_F(Faults, AnUnwritableScanSaysWriteErrorAndTheListIsStillRelistedByDate) {
+  Script("images 1\nsize 65536 1\n");  // wider than a JPEG may be
+  StartIn(pictures_.Path());
+  Acquire();
+  ASSERT_TRUE(PumpUntil([&] { return app_.GetProfileInt("Settings", "SortBy", 0) == 1; }));
+  EXPECT_TRUE(PumpUntilState(5));
+  bool told = false;
+  for (const MessageBoxRecord& box : boxes_.Boxes()) told = told || box.text == "Write Error";
+  EXPECT_TRUE(told);
+  EXPECT_TRUE(ScanFiles(pictures_.Path()).empty());
+}
+
 TEST_F(Faults, WithoutACurrentFolderTheTransferIsRefusedBeforeAnythingIsWritten) {
   StartIn("");
   ASSERT_TRUE(Frame()->ListView()->CurrentFolder().empty());
