@@ -117,8 +117,10 @@ TEST_F(Scanning, ClosingTheProgramWithTheSourceEnabledClosesAndUnloadsEverything
   StartIn(pictures_.Path());
   Acquire();
   ASSERT_TRUE(PumpUntilState(5));
+  FinalStateWatch watch(Frame());
   Frame()->PostMessage(WM_CLOSE);
   ASSERT_TRUE(PumpUntil([&] { return app_.m_pMainWnd == nullptr || Frame() == nullptr; }));
+  EXPECT_EQ(watch.State(), 1);
   EXPECT_EQ(CountLog("0001 0009 0501"), 1);
   EXPECT_EQ(CountLog("0001 0003 0402"), 1);
   EXPECT_FALSE(CTwain::ManagerLoaded());

@@ -151,8 +151,10 @@ TEST_F(Faults, AnImageAnnouncedDuringATransferWaitsUntilTheFirstIsConverted) {
 TEST_F(Faults, ClosingTheWindowDuringATransferWaitsForItsEnd) {
   Script("images 2\npostclose 1\ncolors ff0000,00ff00\n");
   StartIn(pictures_.Path());
+  FinalStateWatch watch(Frame());
   Acquire();
   ASSERT_TRUE(PumpUntil([&] { return Frame() == nullptr; }));
+  EXPECT_EQ(watch.State(), 1);
   EXPECT_EQ(ScanFiles(pictures_.Path()), (std::vector<std::string>{"Img00001.jpg", "Img00002.jpg"}));
   EXPECT_TRUE(NearColor(MiddleColor(pictures_ / "Img00002.jpg"), 0x00FF00));
   EXPECT_EQ(CountLog("0001 0003 0402"), 1);

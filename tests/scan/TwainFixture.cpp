@@ -100,3 +100,28 @@ bool NearColor(unsigned a, unsigned b) {
   }
   return true;
 }
+
+namespace {
+CMainFrame* g_watchedFrame = nullptr;
+int g_finalState = -1;
+
+LRESULT CALLBACK WatchDestroy(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION && call->message == WM_NCDESTROY && g_watchedFrame && call->hwnd == g_watchedFrame->m_hWnd)
+    g_finalState = g_watchedFrame->State();
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+}  // namespace
+
+FinalStateWatch::FinalStateWatch(CMainFrame* frame) {
+  g_watchedFrame = frame;
+  g_finalState = -1;
+  hook_ = SetWindowsHookExA(WH_CALLWNDPROC, WatchDestroy, nullptr, GetCurrentThreadId());
+}
+
+FinalStateWatch::~FinalStateWatch() {
+  if (hook_) UnhookWindowsHookEx(hook_);
+  g_watchedFrame = nullptr;
+}
+
+int FinalStateWatch::State() const { return g_finalState; }

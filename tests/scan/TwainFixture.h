@@ -40,5 +40,19 @@ class TwainTest : public AppTest {
 
 // The colour (0xRRGGBB) of a JPEG's middle pixel, or 0xFFFFFFFF.
 unsigned MiddleColor(const std::string& path);
+// Records the scanner state of `frame` as its window receives WM_NCDESTROY, after its own
+// WM_DESTROY handling; -1 until then. One at a time.
+class FinalStateWatch {
+ public:
+  explicit FinalStateWatch(CMainFrame* frame);
+  ~FinalStateWatch();
+  FinalStateWatch(const FinalStateWatch&) = delete;
+  FinalStateWatch& operator=(const FinalStateWatch&) = delete;
+  int State() const;
+
+ private:
+  HHOOK hook_ = nullptr;
+};
+
 // True when two colours differ by little in each channel (JPEG rounding).
 bool NearColor(unsigned a, unsigned b);
