@@ -1,12 +1,17 @@
 #include "app/MainFrame.h"
 
+#include <cstring>
+
 #include "app/ImageBrowserApp.h"
 #include "app/Resource.h"
+#include "browser/FileNames.h"
 #include "browser/ListMessages.h"
 #include "browser/MyListView.h"
+#include "framework/MessageBox.h"
 #include "image/ImageSettings.h"
 #include "navigation/DriveView.h"
 #include "navigation/MailSender.h"
+#include "scan/ScanFiles.h"
 #include "viewer/MyScrollView.h"
 #include "viewer/ViewerList.h"
 
@@ -49,6 +54,12 @@ const MessageMap CMainFrame::kMessageMap{
         OnUpdateCommandRange(ID_AUTO_ADVANCE_STOP, ID_AUTO_ADVANCE_START, &CMainFrame::OnUpdateAutoAdvanceCommand),
         OnCommand(ID_FILE_SEND_MAIL, &CMainFrame::SendSelectedFiles),
         OnUpdateCommand(ID_FILE_SEND_MAIL, &CMainFrame::OnUpdateSendMail),
+        OnCommand(ID_TWAIN_SELECT_SOURCE, &CMainFrame::OnSelectSource),
+        OnUpdateCommand(ID_TWAIN_SELECT_SOURCE, &CMainFrame::OnUpdateScanCommand),
+        OnCommand(ID_TWAIN_ACQUIRE, &CMainFrame::OnAcquire),
+        OnUpdateCommand(ID_TWAIN_ACQUIRE, &CMainFrame::OnUpdateScanCommand),
+        OnMessage(WM_CLOSE, &CMainFrame::OnClose),
+        OnMessage(WM_DESTROY, &CMainFrame::OnDestroy),
     },
 };
 
@@ -59,7 +70,7 @@ int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
   if (IsAvailable()) {
     SetParentWindow(m_hWnd);
     if (!OpenManager()) OnError(0);
-    TheApp()->GetProfileInt("Twain", "XferMode", mechanism_);
+    TheApp()->GetProfileInt("Twain", "XferMode", TransferMechanism());
     SetTransferMechanism(1);
   }
   toolBar_.SetBarStyle(toolBar_.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
@@ -164,4 +175,70 @@ void CMainFrame::SendSelectedFiles() {
 void CMainFrame::OnUpdateSendMail(CCmdUI& ui) {
   CMyListView* list = ListView();
   ui.Enable(list && list->SelectedCount() > 0);
+}
+
+void CMainFrame::OnSelectSource() { SelectSource(); }
+
+void CMainFrame::OnAcquire() { Acquire(); }
+
+// Without a source manager the commands still run, and end silently.
+void CMainFrame::OnUpdateScanCommand(CCmdUI& ui) { ui.Enable(true); }
+
+LRESULT CMainFrame::OnClose(WPARAM, LPARAM) {
+  // The transfer loop runs on this object: destroying the frame under it would pull it away.
+  if (Transferring()) {
+    closeWhenTransferred_ = true;
+    return 0;
+  }
+  return Default();
+}
+
+LRESULT CMainFrame::OnDestroy(WPARAM, LPARAM) {
+  CloseManager(m_hWnd);
+  UnloadManager();
+  return Default();
+}
+
+void CMainFrame::TransferImages() {
+  CTwain::TransferImages();
+  if (closeWhenTransferred_ && !Transferring()) {
+    closeWhenTransferred_ = false;
+    PostMessage(WM_CLOSE);
+  }
+}
+
+bool CMainFrame::OnSetupFileXfer(TW_UINT16& format, TW_SETUPFILEXFER& setup) {
+  CMyListView* list = ListView();
+  std::string path = list ? ScanTransferPath(list->CurrentFolder()) : "";
+  // No folder to write into, or one whose path does not fit the record: nothing is written.
+  if (path.empty()) return false;
+  format = TWFF_BMP;
+  std::memset(setup.FileName, 0, sizeof setup.FileName);
+  std::memcpy(setup.FileName, path.data(), path.size());
+  return true;
+}
+
+void CMainFrame::OnFileXferDone(const TW_SETUPFILEXFER* setup) {
+  CMyListView* list = ListView();
+  if (!setup || !list) return;
+  std::string transferPath(setup->FileName, strnlen(setup->FileName, sizeof setup->FileName));
+  std::string folder = transferPath.substr(0, transferPath.find_last_of('\\'));
+  if (folder.size() == 2) folder += '\\';  // a drive root keeps its separator
+  ScanSaveResult saved = SaveScan(transferPath, folder);
+  if (saved.outcome == ScanSaveResult::kUnreadable || saved.outcome == ScanSaveResult::kNoFreeName) {
+    AfxMessageBox(saved.message.c_str());
+    return;
+  }
+  if (saved.outcome == ScanSaveResult::kWriteError) AfxMessageBox(saved.message.c_str());
+  list->SendMessage(kWmListFolder);
+  OnSort(ID_SORT_DATE);
+  if (saved.path.empty()) return;
+  std::string name = saved.path.substr(saved.path.find_last_of('\\') + 1);
+  const std::vector<FileRecord>& records = list->Records();
+  for (size_t i = 0; i < records.size(); ++i) {
+    if (CompareNoCase(records[i].fileName, name) != 0) continue;
+    list->SetCurrentItem(-1);  // so that every item loses its selection first
+    list->StepTo(static_cast<int>(i));
+    return;
+  }
 }

@@ -54,6 +54,17 @@ class CMainFrame : public CFrameWnd, public CTwain {
   void OnUpdateAutoAdvanceCommand(CCmdUI& ui);
   void OnUpdateCloseAllWindows(CCmdUI& ui);
   void OnUpdateSendMail(CCmdUI& ui);
+  void OnSelectSource();
+  void OnAcquire();
+  void OnUpdateScanCommand(CCmdUI& ui);
+  LRESULT OnClose(WPARAM, LPARAM);
+  LRESULT OnDestroy(WPARAM, LPARAM);
+
+  // Scanner hooks: the source writes "twain.bmp" into the current folder, which becomes the
+  // folder's next numbered JPEG file, selected in the list.
+  void TransferImages() override;
+  bool OnSetupFileXfer(TW_UINT16& format, TW_SETUPFILEXFER& setup) override;
+  void OnFileXferDone(const TW_SETUPFILEXFER* setup) override;
 
  private:
   CSplitterWnd splitter_;
@@ -65,4 +76,6 @@ class CMainFrame : public CFrameWnd, public CTwain {
   CStatusBar statusBar_;
   CToolBar toolBar_;
   std::string shownFolder_;
+  // A close asked for while a transfer runs, carried out when it has ended.
+  bool closeWhenTransferred_ = false;
 };

@@ -210,6 +210,8 @@ void CFrameWnd::OnUpdateFrameTitle() { SetWindowText(title_); }
 
 bool CFrameWnd::PreTranslateMessage(MSG* msg) {
   if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST || !accelerators_) return false;
+  // Keys of other top-level windows are theirs.
+  if (msg->hwnd != m_hWnd && !IsChild(m_hWnd, msg->hwnd)) return false;
   return TranslateAcceleratorA(m_hWnd, accelerators_, msg) != 0;
 }
 

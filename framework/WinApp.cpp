@@ -74,11 +74,17 @@ void CWinApp::OnAppExit() {
 }
 
 bool CWinApp::PreTranslateMessage(MSG* msg) {
+  HWND topLevel = nullptr;
   for (HWND hwnd = msg->hwnd; hwnd; hwnd = GetParent(hwnd)) {
     CWnd* wnd = CWnd::FromHandle(hwnd);
     if (wnd && wnd->PreTranslateMessage(msg)) return true;
+    topLevel = hwnd;
     if (!(GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD)) break;  // stop at the top-level window
   }
+  // Thread messages and messages of windows outside the main window (a scanner's dialogs, for
+  // instance) are offered to the main window too.
+  HWND main = MainWindowHandle();
+  if (main && topLevel != main) return m_pMainWnd->PreTranslateMessage(msg);
   return false;
 }
 

@@ -103,8 +103,8 @@ TEST_F(MainFrame, IdleUpdateEnablesOnlyTheButtonsWithHandlers) {
   auto enabled = [bar](UINT id) { return bar->SendMessage(TB_ISBUTTONENABLED, id) != 0; };
   EXPECT_TRUE(enabled(ID_VIEW_REFRESH));
   EXPECT_TRUE(enabled(ID_VIEW_DISPLAY_MODE));
-  EXPECT_FALSE(enabled(ID_FILE_OPEN));  // the tree is active
-  EXPECT_FALSE(enabled(ID_TWAIN_ACQUIRE));
+  EXPECT_FALSE(enabled(ID_FILE_OPEN));     // the tree is active
+  EXPECT_TRUE(enabled(ID_TWAIN_ACQUIRE));  // always, also without a scanner
 }
 
 TEST_F(MainFrame, ListCommandsAreDisabledWhileTheTreeIsActive) {

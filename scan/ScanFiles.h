@@ -1,0 +1,31 @@
+#pragma once
+// The saving of scans: the transfer file a source writes into the current folder, and its
+// conversion into the folder's next free numbered JPEG file. Runs on the user-interface thread.
+#include <string>
+
+inline constexpr char kScanTransferName[] = "twain.bmp";
+inline constexpr int kLastScanNumber = 99999;
+// Longest FileName of the transfer record, without its terminating zero.
+inline constexpr size_t kMaxTransferPath = 255;
+
+// The transfer file in `folder`, or "" when there is no folder or the path does not fit.
+std::string ScanTransferPath(const std::string& folder);
+
+// "Img00001.jpg" for 1.
+std::string ScanFileName(int number);
+
+// Reserves the lowest free name Img00001.jpg ... Img<last>.jpg in `folder` by creating it, empty,
+// only if no file of that name exists (so nothing is ever overwritten, also against another
+// process). The full path, or "" when every name is taken or the folder refuses new files.
+std::string ReserveScanName(const std::string& folder, int last = kLastScanNumber);
+
+struct ScanSaveResult {
+  enum Outcome { kSaved, kUnreadable, kNoFreeName, kWriteError };
+  Outcome outcome = kSaved;
+  std::string message;  // what to show the user; empty when saved
+  std::string path;     // the JPEG file written
+};
+
+// Converts the BMP at `bmpPath` into the next free numbered JPEG (quality 75) in `folder`.
+// A file whose writing failed is deleted again.
+ScanSaveResult SaveScan(const std::string& bmpPath, const std::string& folder, int last = kLastScanNumber);

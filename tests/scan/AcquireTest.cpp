@@ -1,0 +1,130 @@
+#include <string>
+#include <vector>
+
+#include "app/Resource.h"
+#include "browser/MyListView.h"
+#include "scan/Twain.h"
+#include "tests/browser/ThumbnailTestFiles.h"
+#include "tests/scan/TwainFixture.h"
+#include "viewer/MyScrollView.h"
+
+namespace {
+
+using Scanning = TwainTest;
+
+TEST_F(Scanning, TheFrameOpensTheManagerAtCreationAndAnnouncesItsIdentity) {
+  StartIn("");
+  EXPECT_EQ(Frame()->State(), 3);
+  const TW_IDENTITY& id = Frame()->AppIdentity();
+  EXPECT_EQ(id.ProtocolMajor, 1);
+  EXPECT_EQ(id.ProtocolMinor, 8);
+  EXPECT_EQ(id.SupportedGroups, DG_CONTROL | DG_IMAGE);
+  EXPECT_STREQ(id.Manufacturer, "Tolmeq");
+  EXPECT_STREQ(id.ProductFamily, "CTwain application");
+  EXPECT_STREQ(id.ProductName, "TWAIN Application");
+  EXPECT_EQ(Frame()->TransferMechanism(), TWSX_FILE);
+}
+
+TEST_F(Scanning, OneImageBecomesTheFirstNumberedFileSelectedAndPreviewed) {
+  Script("images 1\ncolors ff0000\nsize 40 30\n");
+  app_.WriteProfileInt("Settings", "SortBy", 2);
+  StartIn(pictures_.Path());
+  Acquire();
+  ASSERT_TRUE(PumpUntil([&] { return !ScanFiles(pictures_.Path()).empty(); }));
+  ASSERT_TRUE(PumpUntilState(5));
+  EXPECT_EQ(ScanFiles(pictures_.Path()), std::vector<std::string>{"Img00001.jpg"});
+  EXPECT_TRUE(NearColor(MiddleColor(pictures_ / "Img00001.jpg"), 0xFF0000));
+  // The source was told the file, the format and the mechanism, and showed its interface.
+  EXPECT_EQ(CountLog("setup file=" + (pictures_ / "twain.bmp") + " format=2"), 1);
+  EXPECT_EQ(CountLog("cap 0103 contype=5 type=4 value=1"), 1);
+  EXPECT_EQ(CountLog("enable showui=1"), 1);
+  EXPECT_NE(GetFileAttributesA((pictures_ / "twain.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
+  // Listed again, sorted by date from then on, the new file selected alone and previewed.
+  EXPECT_EQ(app_.GetProfileInt("Settings", "SortBy", 0), 1);
+  EXPECT_EQ(Frame()->ListView()->ItemCount(), 1);
+  EXPECT_EQ(Frame()->Preview()->Path(), pictures_ / "Img00001.jpg");
+  EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(Scanning, ThreeImagesBecomeThreeFilesInOrderFromTheReusedTransferFile) {
+  Script("images 3\ncolors ff0000,00ff00,0000ff\n");
+  StartIn(pictures_.Path());
+  Acquire();
+  ASSERT_TRUE(PumpUntil([&] { return ScanFiles(pictures_.Path()).size() == 3; }));
+  ASSERT_TRUE(PumpUntilState(5));
+  std::vector<std::string> expected{"Img00001.jpg", "Img00002.jpg", "Img00003.jpg"};
+  EXPECT_EQ(ScanFiles(pictures_.Path()), expected);
+  EXPECT_TRUE(NearColor(MiddleColor(pictures_ / "Img00001.jpg"), 0xFF0000));
+  EXPECT_TRUE(NearColor(MiddleColor(pictures_ / "Img00002.jpg"), 0x00FF00));
+  EXPECT_TRUE(NearColor(MiddleColor(pictures_ / "Img00003.jpg"), 0x0000FF));
+  EXPECT_EQ(CountLog("setup file="), 3);
+  EXPECT_EQ(Frame()->Preview()->Path(), pictures_ / "Img00003.jpg");
+}
+
+TEST_F(Scanning, NumbersFillTheGapsAndTheSelectionFollowsTheNameNotTheLastItem) {
+  ASSERT_TRUE(WriteTestJpeg(pictures_ / "Img00001.jpg", 16, 16));
+  ASSERT_TRUE(WriteTestJpeg(pictures_ / "Img00003.jpg", 16, 16));
+  // The newest file by date, listed last after the date sort: the scan is not that one.
+  ASSERT_TRUE(WriteTestJpeg(pictures_ / "zzz.jpg", 16, 16));
+  HANDLE late =
+      CreateFileA((pictures_ / "zzz.jpg").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(late, INVALID_HANDLE_VALUE);
+  FILETIME future{};
+  SYSTEMTIME y2100{2100, 1, 5, 1, 0, 0, 0, 0};
+  SystemTimeToFileTime(&y2100, &future);
+  SetFileTime(late, nullptr, nullptr, &future);
+  CloseHandle(late);
+
+  Script("images 2\ncolors 00ff00,0000ff\n");
+  StartIn(pictures_.Path());
+  Acquire();
+  ASSERT_TRUE(PumpUntil([&] { return ScanFiles(pictures_.Path()).size() == 4; }));
+  ASSERT_TRUE(PumpUntilState(5));
+  std::vector<std::string> expected{"Img00001.jpg", "Img00002.jpg", "Img00003.jpg", "Img00004.jpg"};
+  EXPECT_EQ(ScanFiles(pictures_.Path()), expected);
+  EXPECT_TRUE(NearColor(MiddleColor(pictures_ / "Img00002.jpg"), 0x00FF00));
+  EXPECT_TRUE(NearColor(MiddleColor(pictures_ / "Img00004.jpg"), 0x0000FF));
+  CMyListView* list = Frame()->ListView();
+  ASSERT_EQ(list->ItemCount(), 5);
+  EXPECT_EQ(list->Records().back().fileName, "zzz.jpg");
+  // The preview shows the current item, which the scan made the new file's.
+  EXPECT_EQ(Frame()->Preview()->Path(), pictures_ / "Img00004.jpg");
+}
+
+TEST_F(Scanning, AcquireWhileTheSourceIsEnabledChangesNothing) {
+  Script("images 0\n");
+  StartIn(pictures_.Path());
+  Acquire();
+  ASSERT_TRUE(PumpUntilState(5));
+  Acquire();
+  PumpMessages(100);
+  EXPECT_EQ(Frame()->State(), 5);
+  EXPECT_EQ(CountLog("enable "), 1);
+}
+
+TEST_F(Scanning, ACloseRequestReturnsToAnOpenManager) {
+  Script("images 1\nclose 1\n");
+  StartIn(pictures_.Path());
+  Acquire();
+  ASSERT_TRUE(PumpUntilState(3));
+  EXPECT_EQ(ScanFiles(pictures_.Path()).size(), 1u);
+  EXPECT_EQ(CountLog("0001 0009 0501"), 1);  // disabled
+  EXPECT_EQ(CountLog("0001 0003 0402"), 1);  // closed
+}
+
+TEST_F(Scanning, ClosingTheProgramWithTheSourceEnabledClosesAndUnloadsEverything) {
+  Script("images 0\n");
+  StartIn(pictures_.Path());
+  Acquire();
+  ASSERT_TRUE(PumpUntilState(5));
+  FinalStateWatch watch(Frame());
+  Frame()->PostMessage(WM_CLOSE);
+  ASSERT_TRUE(PumpUntil([&] { return app_.m_pMainWnd == nullptr || Frame() == nullptr; }));
+  EXPECT_EQ(watch.State(), 1);
+  EXPECT_EQ(CountLog("0001 0009 0501"), 1);
+  EXPECT_EQ(CountLog("0001 0003 0402"), 1);
+  EXPECT_FALSE(CTwain::ManagerLoaded());
+  EXPECT_EQ(GetModuleHandleA("twain_32.dll"), nullptr);
+}
+
+}  // namespace
