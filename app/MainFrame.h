@@ -49,6 +49,12 @@ class CMainFrame : public CFrameWnd, public CTwain {
   void OnAutoAdvanceCommand(UINT id);
   void OnUpdateAutoAdvanceCommand(CCmdUI& ui);
   void OnUpdateCloseAllWindows(CCmdUI& ui);
+  void OnRecentFolder(UINT id);
+  void OnUpdateRecentFolder(CCmdUI& ui);
+  void OnFavorite(UINT id);
+  void OnUpdateFavorite(CCmdUI& ui);
+  void OnSetAsWallpaper();
+  void OnUpdateSetAsWallpaper(CCmdUI& ui);
 
  private:
   CSplitterWnd splitter_;
