@@ -174,6 +174,20 @@ TEST_F(FavoritesMenu, AFolderAndAFileAreListedAndOpenedFromTheMenu) {
   EXPECT_TRUE(SamePath(Frame()->DriveView()->CurrentFolder(), folder)) << Frame()->DriveView()->CurrentFolder();
 }
 
+TEST_F(FavoritesMenu, ItemsAfterTheEntriesStillFollowTheirRules) {
+  AddFileFavorites({WritePicture(pictures_ / "one.jpg", 16, 16), WritePicture(pictures_ / "two.jpg", 16, 16),
+                    WritePicture(pictures_ / "three.jpg", 16, 16)});
+  HMENU popup = CreatePopupMenu();
+  AppendMenuA(popup, MF_STRING, ID_FAVORITE_FIRST, "Favorites List");
+  AppendMenuA(popup, MF_STRING | MF_GRAYED, ID_VIEW_REFRESH, "&Refresh");
+  std::vector<MenuItem> items = Opened(Frame(), popup);
+  DestroyMenu(popup);
+  ASSERT_EQ(items.size(), 4u);
+  EXPECT_EQ(TextsOf(items), (Texts{"three.jpg", "two.jpg", "one.jpg", "&Refresh"}));
+  // The update went on over the grown menu: Refresh, now the fourth item, was enabled by its rule.
+  EXPECT_TRUE(items[3].enabled);
+}
+
 TEST_F(FavoritesMenu, CommandsPastTheListsDoNothing) {
   AddFileFavorites({WritePicture(pictures_ / "only.jpg", 16, 16)});
   for (UINT id : {ID_FAVORITE_FIRST + 1, ID_FAVORITE_FIRST + 50, ID_FAVORITE_FIRST + 60, ID_FAVORITE_LAST}) {
