@@ -10,10 +10,13 @@
 #include "framework/MessageBox.h"
 #include "image/ImageSettings.h"
 #include "navigation/DriveView.h"
+#include "navigation/Favorites.h"
 #include "navigation/MailSender.h"
+#include "navigation/ProfileMruList.h"
 #include "scan/ScanFiles.h"
 #include "viewer/MyScrollView.h"
 #include "viewer/ViewerList.h"
+#include "viewer/Wallpaper.h"
 
 namespace {
 constexpr UINT kIndicators[] = {0, IDS_INDICATOR_CAPS, IDS_INDICATOR_NUM, IDS_INDICATOR_SCRL};
@@ -60,6 +63,12 @@ const MessageMap CMainFrame::kMessageMap{
         OnUpdateCommand(ID_TWAIN_ACQUIRE, &CMainFrame::OnUpdateScanCommand),
         OnMessage(WM_CLOSE, &CMainFrame::OnClose),
         OnMessage(WM_DESTROY, &CMainFrame::OnDestroy),
+        OnCommandRange(ID_RECENT_FOLDER_FIRST, ID_RECENT_FOLDER_LAST, &CMainFrame::OnRecentFolder),
+        OnUpdateCommandRange(ID_RECENT_FOLDER_FIRST, ID_RECENT_FOLDER_LAST, &CMainFrame::OnUpdateRecentFolder),
+        OnCommandRange(ID_FAVORITE_FIRST, ID_FAVORITE_LAST, &CMainFrame::OnFavorite),
+        OnUpdateCommandRange(ID_FAVORITE_FIRST, ID_FAVORITE_LAST, &CMainFrame::OnUpdateFavorite),
+        OnCommand(ID_VIEW_WALLPAPER, &CMainFrame::OnSetAsWallpaper),
+        OnUpdateCommand(ID_VIEW_WALLPAPER, &CMainFrame::OnUpdateSetAsWallpaper),
     },
 };
 
@@ -241,4 +250,50 @@ void CMainFrame::OnFileXferDone(const TW_SETUPFILEXFER* setup) {
     list->StepTo(static_cast<int>(i));
     return;
   }
+}
+
+namespace {
+// The entries of a list in the menu that is opening (its first command builds them), else whether
+// the command stands for an entry.
+void UpdateListCommand(CProfileMruList list, CCmdUI& ui) {
+  list.ReadList();
+  auto* item = dynamic_cast<CMenuCmdUI*>(&ui);
+  if (item && ui.id == list.FirstCommandId())
+    list.UpdateMenu(*item);
+  else
+    ui.Enable(list.HasCommand(ui.id));
+}
+}  // namespace
+
+void CMainFrame::OnRecentFolder(UINT id) {
+  CProfileMruList recent = RecentFolderList();
+  recent.ReadList();
+  std::string folder = recent.EntryOfCommand(id);
+  if (!folder.empty()) ShowFolder(folder);
+}
+
+void CMainFrame::OnUpdateRecentFolder(CCmdUI& ui) { UpdateListCommand(RecentFolderList(), ui); }
+
+void CMainFrame::OnFavorite(UINT id) {
+  CProfileMruList favorites = FavoriteList();
+  favorites.ReadList();
+  FavoriteTarget target;
+  if (!ResolveFavorite(favorites.EntryOfCommand(id), target)) return;
+  if (target.folder)
+    ShowFolder(target.path);
+  else
+    OpenViewer(target.path);
+}
+
+void CMainFrame::OnUpdateFavorite(CCmdUI& ui) { UpdateListCommand(FavoriteList(), ui); }
+
+void CMainFrame::OnSetAsWallpaper() {
+  CMyListView* list = ListView();
+  int focused = list ? list->FocusedItem() : -1;
+  if (focused >= 0) SetAsWallpaper(list->ItemPath(focused));
+}
+
+void CMainFrame::OnUpdateSetAsWallpaper(CCmdUI& ui) {
+  CMyListView* list = ListView();
+  ui.Enable(list && list->FocusedItem() >= 0);
 }

@@ -65,6 +65,12 @@ class CMainFrame : public CFrameWnd, public CTwain {
   void TransferImages() override;
   bool OnSetupFileXfer(TW_UINT16& format, TW_SETUPFILEXFER& setup) override;
   void OnFileXferDone(const TW_SETUPFILEXFER* setup) override;
+  void OnRecentFolder(UINT id);
+  void OnUpdateRecentFolder(CCmdUI& ui);
+  void OnFavorite(UINT id);
+  void OnUpdateFavorite(CCmdUI& ui);
+  void OnSetAsWallpaper();
+  void OnUpdateSetAsWallpaper(CCmdUI& ui);
 
  private:
   CSplitterWnd splitter_;

@@ -14,6 +14,7 @@
 #include "framework/WinApp.h"
 #include "image/Dib.h"
 #include "image/ImageSettings.h"
+#include "navigation/Favorites.h"
 #include "viewer/MyScrollView.h"
 
 namespace {
@@ -110,6 +111,7 @@ const MessageMap CMyListView::kMessageMap{
         OnUpdateCommand(ID_AUTO_ADVANCE_START, &CMyListView::OnUpdateStartAutoAdvance),
         OnCommand(ID_AUTO_ADVANCE_STOP, &CMyListView::OnStopAutoAdvance),
         OnUpdateCommand(ID_AUTO_ADVANCE_STOP, &CMyListView::OnUpdateStopAutoAdvance),
+        OnCommand(ID_FAVORITES_ADD, &CMyListView::OnAddToFavorites),
     },
 };
 
@@ -460,3 +462,15 @@ std::string CMyListView::ItemPath(int index) const {
   if (index < 0 || index >= static_cast<int>(records.size())) return "";
   return PathJoin(currentFolder_, records[static_cast<size_t>(index)].fileName);
 }
+
+std::vector<std::string> CMyListView::SelectedPaths() const {
+  std::vector<std::string> paths;
+  int index = -1;
+  while ((index = static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(index), LVNI_SELECTED))) >= 0) {
+    std::string path = ItemPath(index);
+    if (!path.empty()) paths.push_back(std::move(path));
+  }
+  return paths;
+}
+
+void CMyListView::OnAddToFavorites() { AddFileFavorites(SelectedPaths()); }

@@ -67,6 +67,8 @@ class CMyListView : public CListView {
   int FocusedItem() const;
   // Full path of record `index`.
   std::string ItemPath(int index) const;
+  // Full paths of the selected items, in item order.
+  std::vector<std::string> SelectedPaths() const;
   const std::vector<int>& LoadedFlags() const { return loaded_; }
   HIMAGELIST Thumbnails() const { return thumbnails_; }
   bool AutoAdvanceRunning() const { return autoAdvance_ != 0; }
@@ -88,6 +90,7 @@ class CMyListView : public CListView {
   void OnStopAutoAdvance();
   void OnUpdateStopAutoAdvance(CCmdUI& ui);
   void OnUpdateStartAutoAdvance(CCmdUI& ui);
+  void OnAddToFavorites();
 
  private:
   // Image index of item `index`'s picture, making it from the thumbnail file when needed; the

@@ -242,6 +242,8 @@ void CFrameWnd::OnInitMenuPopup(HMENU popup, UINT, bool systemMenu) {
     if (id == 0 || id == static_cast<UINT>(-1)) continue;  // separators and submenus
     CMenuCmdUI item(id, popup, static_cast<UINT>(i));
     item.DoUpdate(this);
+    i = static_cast<int>(item.Index());
+    count = GetMenuItemCount(popup);
   }
 }
 

@@ -98,6 +98,12 @@ class CMenuCmdUI : public CCmdUI {
   void SetRadio(bool on = true) override;
   void SetText(const char* newText) override;
 
+  HMENU Menu() const { return menu_; }
+  UINT Index() const { return index_; }
+  // For an update rule that inserted or deleted items: the item at `index` is the last one it
+  // handled, and the menu update goes on after it over the menu's new item count.
+  void SetIndex(UINT index) { index_ = index; }
+
  private:
   HMENU menu_;
   UINT index_;

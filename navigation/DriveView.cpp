@@ -7,11 +7,14 @@
 #include "framework/FrameWnd.h"
 #include "framework/Splitter.h"
 #include "navigation/DriveWatcher.h"
+#include "navigation/Favorites.h"
 #include "navigation/FolderQueries.h"
 #include "navigation/ProfileMruList.h"
 #include "viewer/MyScrollView.h"
 
 namespace {
+constexpr UINT kAddToFavoritesCommand = 32776;
+
 // The image of a drive of type `type`, or -1 for drives the tree does not show.
 int DriveImage(UINT type) {
   switch (type) {
@@ -36,6 +39,8 @@ const MessageMap CDriveView::kMessageMap{
         OnMessage(kWmDriveChanged, &CDriveView::OnDriveChanged),
         OnMessage(WM_SETFOCUS, &CDriveView::OnSetFocus),
         OnMessage(WM_DESTROY, &CDriveView::OnDestroy),
+        OnCommand(kAddToFavoritesCommand, &CDriveView::OnAddToFavorites),
+        OnUpdateCommand(kAddToFavoritesCommand, &CDriveView::OnUpdateAddToFavorites),
     },
 };
 
@@ -466,3 +471,9 @@ void CDriveView::OnDestroy() {
   images_ = nullptr;
   CTreeView::OnDestroy();
 }
+
+void CDriveView::OnAddToFavorites() {
+  if (!currentFolder_.empty()) AddFolderFavorite(currentFolder_);
+}
+
+void CDriveView::OnUpdateAddToFavorites(CCmdUI& ui) { ui.Enable(!currentFolder_.empty()); }

@@ -69,6 +69,9 @@ class CDriveView : public CTreeView {
   LRESULT OnDriveChanged(WPARAM drive, LPARAM);
   void OnSetFocus();
   void OnDestroy();
+  // Adds the current folder to the favourites.
+  void OnAddToFavorites();
+  void OnUpdateAddToFavorites(CCmdUI& ui);
 
  private:
   // While the tree is being changed, selection changes are only noted; the outermost EndChange

@@ -2,17 +2,22 @@
 
 #include <algorithm>
 
+#include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
 
 namespace {
 constexpr UINT kRecentFolderCommand = 32891;
 constexpr int kRecentFolderSlots = 5;
+constexpr UINT kFavoriteCommand = 32901;
+constexpr int kFavoriteSlots = 50;
 }  // namespace
 
-CProfileMruList::CProfileMruList(UINT firstCommandId, const char* section, const char* entryFormat, int size)
+CProfileMruList::CProfileMruList(UINT firstCommandId, const char* section, const char* entryFormat, int size,
+                                 const char* placeholder)
     : names_(static_cast<size_t>(std::max(size, 1))),
       section_(section),
       entryFormat_(entryFormat),
+      placeholder_(placeholder ? placeholder : ""),
       firstCommandId_(firstCommandId) {}
 
 std::string CProfileMruList::EntryName(int slot) const {
@@ -22,6 +27,11 @@ std::string CProfileMruList::EntryName(int slot) const {
   std::string number = std::to_string(slot + 1);
   if (mark == std::string::npos) return name + number;
   return name.replace(mark, 2, number);
+}
+
+std::string CProfileMruList::EntryOfCommand(UINT id) const {
+  if (id < firstCommandId_ || id - firstCommandId_ >= names_.size()) return "";
+  return names_[id - firstCommandId_];
 }
 
 void CProfileMruList::Add(const std::string& name) {
@@ -39,8 +49,12 @@ void CProfileMruList::Add(const std::string& name) {
 
 void CProfileMruList::ReadList() {
   CWinApp* app = AfxGetApp();
-  for (int i = 0; i < Size(); ++i)
-    names_[static_cast<size_t>(i)] = app ? app->GetProfileString(section_.c_str(), EntryName(i).c_str(), "") : "";
+  size_t filled = 0;
+  for (int i = 0; i < Size(); ++i) {
+    std::string name = app ? app->GetProfileString(section_.c_str(), EntryName(i).c_str(), "") : "";
+    if (!name.empty()) names_[filled++] = std::move(name);
+  }
+  std::fill(names_.begin() + static_cast<std::ptrdiff_t>(filled), names_.end(), std::string());
 }
 
 void CProfileMruList::WriteList() {
@@ -53,6 +67,58 @@ void CProfileMruList::WriteList() {
   }
 }
 
+std::string MenuTextOfEntry(const std::string& name) {
+  std::string text;
+  text.reserve(name.size() + 4);
+  for (char c : name) {
+    text += c;
+    if (c == '&') text += '&';
+  }
+  return text;
+}
+
+void CProfileMruList::UpdateMenu(CMenuCmdUI& item) {
+  HMENU menu = item.Menu();
+  if (!menu) {
+    item.Enable(!names_[0].empty());
+    return;
+  }
+  if (placeholder_.empty()) {
+    char text[MAX_PATH] = "";
+    if (GetMenuStringA(menu, firstCommandId_, text, sizeof text, MF_BYCOMMAND) > 0) placeholder_ = text;
+  }
+  // Every item of the list goes, also the entries of an earlier opening; the new ones take the
+  // place of the first of them.
+  UINT position = item.Index();
+  const UINT lastCommandId = firstCommandId_ + static_cast<UINT>(Size()) - 1;
+  for (int i = GetMenuItemCount(menu) - 1; i >= 0; --i) {
+    UINT id = GetMenuItemID(menu, i);
+    if (id < firstCommandId_ || id > lastCommandId) continue;
+    DeleteMenu(menu, static_cast<UINT>(i), MF_BYPOSITION);
+    if (static_cast<UINT>(i) < position) --position;
+  }
+  if (names_[0].empty()) {
+    InsertMenuA(menu, position, MF_BYPOSITION | MF_STRING, firstCommandId_, placeholder_.c_str());
+    item.SetIndex(position);
+    item.Enable(false);
+    return;
+  }
+  UINT inserted = 0;
+  for (const std::string& name : names_) {
+    if (name.empty()) break;
+    InsertMenuA(menu, position + inserted, MF_BYPOSITION | MF_STRING, firstCommandId_ + inserted,
+                MenuTextOfEntry(name).c_str());
+    ++inserted;
+  }
+  item.SetIndex(position + inserted - 1);
+  item.Enable(true);
+}
+
 CProfileMruList RecentFolderList() {
-  return CProfileMruList(kRecentFolderCommand, "RecentFolders", "RecentFolder%d", kRecentFolderSlots);
+  return CProfileMruList(kRecentFolderCommand, "RecentFolders", "RecentFolder%d", kRecentFolderSlots,
+                         "Recent Folders List");
+}
+
+CProfileMruList FavoriteList() {
+  return CProfileMruList(kFavoriteCommand, "Favorites", "Favorites%d", kFavoriteSlots, "Favorites List");
 }

@@ -5,10 +5,14 @@
 
 #include "framework/File.h"
 #include "framework/WinApp.h"
+#include "navigation/Favorites.h"
 #include "viewer/ViewerList.h"
+#include "viewer/Wallpaper.h"
 
 namespace {
 constexpr UINT kPreviewContextMenu = 140;
+constexpr UINT kAddToFavoritesCommand = 32776;
+constexpr UINT kWallpaperCommand = 32797;
 
 bool IsPrinterContext(HDC dc) { return GetDeviceCaps(dc, TECHNOLOGY) == DT_RASPRINTER; }
 }  // namespace
@@ -19,6 +23,10 @@ const MessageMap CMyScrollView::kMessageMap{
     {
         OnMessage(WM_KEYDOWN, &CMyScrollView::OnKeyDown),
         OnMessage(WM_CONTEXTMENU, &CMyScrollView::OnContextMenu),
+        OnCommand(kWallpaperCommand, &CMyScrollView::OnSetAsWallpaper),
+        OnUpdateCommand(kWallpaperCommand, &CMyScrollView::OnUpdateHasPicture),
+        OnCommand(kAddToFavoritesCommand, &CMyScrollView::OnAddToFavorites),
+        OnUpdateCommand(kAddToFavoritesCommand, &CMyScrollView::OnUpdateHasPicture),
     },
 };
 
@@ -84,6 +92,16 @@ LRESULT CMyScrollView::OnContextMenu(WPARAM, LPARAM lParam) {
   TrackContextMenu(kPreviewContextMenu, lParam);
   return 0;
 }
+
+void CMyScrollView::OnSetAsWallpaper() {
+  if (!path_.empty()) SetAsWallpaper(path_);
+}
+
+void CMyScrollView::OnAddToFavorites() {
+  if (!path_.empty()) AddFileFavorites({path_});
+}
+
+void CMyScrollView::OnUpdateHasPicture(CCmdUI& ui) { ui.Enable(!path_.empty()); }
 
 SIZE ViewerWindowSize(uint32_t pictureWidth, uint32_t pictureHeight, int screenWidth, int screenHeight, int frameWidth,
                       int frameHeight, int captionHeight) {

@@ -27,6 +27,10 @@ class CMyScrollView : public CScrollView {
   const char* ViewClass() const override;
   LRESULT OnKeyDown(WPARAM, LPARAM);
   LRESULT OnContextMenu(WPARAM, LPARAM);
+  void OnSetAsWallpaper();
+  void OnAddToFavorites();
+  // Set As Wallpaper and Add to Favorites: enabled while a picture path is shown.
+  void OnUpdateHasPicture(CCmdUI& ui);
 
  private:
   std::string path_;

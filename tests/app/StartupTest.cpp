@@ -110,9 +110,16 @@ TEST_F(Startup, AMostRecentFolderThatIsGoneListsNothing) {
 TEST_F(Startup, EmptyMostRecentSlotFallsBackToTheProgramFolder) {
   app_.SetRegistryKey(kRegistryCompany);
   app_.WriteProfileString("RecentFolders", "RecentFolder1", "");
-  app_.WriteProfileString("RecentFolders", "RecentFolder2", "C:\\Older");
   ASSERT_TRUE(app_.InitInstance());
   EXPECT_EQ(Frame()->ShownFolder(), ExeFolder());
+}
+
+TEST_F(Startup, AnEmptyMostRecentSlotIsClosedUpByTheOlderFolders) {
+  app_.SetRegistryKey(kRegistryCompany);
+  app_.WriteProfileString("RecentFolders", "RecentFolder1", "");
+  app_.WriteProfileString("RecentFolders", "RecentFolder2", "C:\\Older");
+  ASSERT_TRUE(app_.InitInstance());
+  EXPECT_EQ(Frame()->ShownFolder(), "C:\\Older");
 }
 
 TEST_F(Startup, UnreadableProgramPathIsReportedAndLeavesTheFolderEmpty) {
