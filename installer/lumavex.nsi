@@ -60,6 +60,23 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "Lumavex ${VERSION} setu
 VIAddVersionKey /LANG=${LANG_ENGLISH} "CompanyName" "Lumavex"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Lumavex"
 
+; A running program's file cannot be replaced or deleted: ask the user to close it first. Without
+; this, a silent upgrade would record the new version over the old program, and an uninstall would
+; remove the entry and leave the program behind. A silent run gives up with exit code 2.
+!macro WaitForProgramClosed
+  IfFileExists "$INSTDIR\Lumavex.exe" 0 program_closed
+program_retry:
+  ClearErrors
+  FileOpen $0 "$INSTDIR\Lumavex.exe" a
+  IfErrors 0 program_opened
+  MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Lumavex is running. Close it, then choose Retry." /SD IDCANCEL IDRETRY program_retry
+  SetErrorLevel 2
+  Quit
+program_opened:
+  FileClose $0
+program_closed:
+!macroend
+
 ; The chosen folder must take files: the program writes its Favorites and thumbnails there.
 Function CheckFolderWritable
   ClearErrors
@@ -75,6 +92,7 @@ FunctionEnd
 
 Section "Lumavex" SecProgram
   SectionIn RO
+  !insertmacro WaitForProgramClosed
   SetOutPath "$INSTDIR"
   File "/oname=Lumavex.exe" "${PROGRAM}"
   File "/oname=README.txt" "${README}"
@@ -100,6 +118,7 @@ SectionEnd
 ; Only what setup put there; the folder itself goes only when nothing else is left in it.
 Section "un.Lumavex" SecUnProgram
   SectionIn RO
+  !insertmacro WaitForProgramClosed
   Delete "$INSTDIR\Lumavex.exe"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\uninstall.exe"

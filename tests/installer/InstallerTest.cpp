@@ -246,6 +246,51 @@ BOOL CALLBACK FindListView(HWND hwnd, LPARAM lParam) {
   return FALSE;
 }
 
+// The installed program, started as its own process; ended at the latest when this goes.
+class RunningProgram {
+ public:
+  RunningProgram(const std::string& path, const std::string& folder) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    std::string commandLine = "\"" + path + "\"";
+    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &process_))
+      return;
+    FoundWindow found{process_.dwProcessId, nullptr};
+    WaitUntil(
+        [&] {
+          EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&found));
+          return found.window != nullptr;
+        },
+        30000);
+    window_ = found.window;
+  }
+  ~RunningProgram() { Close(); }
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+
+  HWND Window() const { return window_; }
+  // Closes the main window and waits for the process; its exit code, or 0xDEAD.
+  DWORD Close() {
+    if (!process_.hProcess) return 0xDEAD;
+    if (window_) PostMessageA(window_, WM_CLOSE, 0, 0);
+    DWORD code = 0xDEAD;
+    if (WaitForSingleObject(process_.hProcess, 30000) == WAIT_OBJECT_0)
+      GetExitCodeProcess(process_.hProcess, &code);
+    else
+      TerminateProcess(process_.hProcess, 1);
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+    process_ = {};
+    window_ = nullptr;
+    return code;
+  }
+
+ private:
+  PROCESS_INFORMATION process_{};
+  HWND window_ = nullptr;
+};
+
 // The fixture starts every test from a prefix with no Lumavex in it and leaves none behind.
 class Installer : public testing::Test {
  protected:
@@ -340,40 +385,40 @@ TEST_F(Installer, InstalledProgramStartsFromItsShortcutAndListsItsFolder) {
 
   const ShortcutTarget shortcut = ResolveShortcut(StartMenuShortcut());
   ASSERT_FALSE(shortcut.path.empty());
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  std::string commandLine = "\"" + shortcut.path + "\"";
-  ASSERT_TRUE(CreateProcessA(shortcut.path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             shortcut.workingFolder.c_str(), &startup, &process));
-  FoundWindow found{process.dwProcessId, nullptr};
-  WaitUntil(
-      [&] {
-        EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&found));
-        return found.window != nullptr;
-      },
-      30000);
+  RunningProgram program(shortcut.path, shortcut.workingFolder);
+  ASSERT_NE(program.Window(), nullptr) << "no main window";
   HWND list = nullptr;
-  if (found.window) EnumChildWindows(found.window, FindListView, reinterpret_cast<LPARAM>(&list));
+  EnumChildWindows(program.Window(), FindListView, reinterpret_cast<LPARAM>(&list));
+  ASSERT_NE(list, nullptr) << "no list view";
   // With no recent folder the program lists its own folder: the two photographs, then their
   // thumbnail files beside them.
-  const bool listed = list && WaitUntil([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 2; }, 30000);
-  const bool thumbnails =
-      WaitUntil([&] { return Exists(folder + "\\harbour.cpg") && Exists(folder + "\\lighthouse.cpg"); }, 30000);
-  if (found.window) PostMessageA(found.window, WM_CLOSE, 0, 0);
-  DWORD waited = WaitForSingleObject(process.hProcess, 30000);
-  DWORD code = 0xDEAD;
-  GetExitCodeProcess(process.hProcess, &code);
-  if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  EXPECT_TRUE(WaitUntil([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 2; }, 30000))
+      << SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) << " items";
+  EXPECT_TRUE(
+      WaitUntil([&] { return Exists(folder + "\\harbour.cpg") && Exists(folder + "\\lighthouse.cpg"); }, 30000));
+  EXPECT_EQ(program.Close(), 0u);
+}
 
-  ASSERT_NE(found.window, nullptr) << "no main window";
-  ASSERT_NE(list, nullptr) << "no list view";
-  EXPECT_TRUE(listed) << SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) << " items";
-  EXPECT_TRUE(thumbnails);
-  EXPECT_EQ(waited, WAIT_OBJECT_0);
-  EXPECT_EQ(code, 0u);
+TEST_F(Installer, UpgradeAndUninstallLeaveARunningProgramAlone) {
+  ASSERT_EQ(Install(LUMAVEX_SETUP), 0u);
+  const std::string folder = DefaultInstallFolder();
+  const uint64_t size = FileSize(folder + "\\Lumavex.exe");
+  RunningProgram program(folder + "\\Lumavex.exe", folder);
+  ASSERT_NE(program.Window(), nullptr);
+
+  // A silent setup gives up rather than record a version it could not install.
+  EXPECT_EQ(Install(LUMAVEX_NEXT_SETUP), 2u);
+  EXPECT_EQ(RegString(kUninstallKey, "DisplayVersion"), LUMAVEX_VERSION_STRING);
+  // A silent removal gives up rather than drop the entry of a program it could not remove.
+  EXPECT_TRUE(UninstallQuietly());
+  EXPECT_EQ(RegString(kUninstallKey, "DisplayName"), "Lumavex");
+  EXPECT_TRUE(Exists(StartMenuShortcut()));
+  EXPECT_EQ(FileSize(folder + "\\Lumavex.exe"), size);
+  EXPECT_TRUE(IsWindow(program.Window()));
+
+  EXPECT_EQ(program.Close(), 0u);
+  EXPECT_EQ(Install(LUMAVEX_NEXT_SETUP), 0u);
+  EXPECT_EQ(RegString(kUninstallKey, "DisplayVersion"), LUMAVEX_NEXT_VERSION);
 }
 
 TEST_F(Installer, UpgradeKeepsFavoritesAndThumbnailFolders) {
