@@ -26,6 +26,7 @@ OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\Lumavex"
 ; An upgrade goes where the earlier version was installed.
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
+BrandingText "Lumavex ${VERSION}"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
 
@@ -36,6 +37,7 @@ ShowUninstDetails nevershow
 !define MUI_UNICON "${__FILEDIR__}\..\app\res\lumavex.ico"
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Lumavex.exe"
+!define MUI_FINISHPAGE_RUN_TEXT "Start Lumavex"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\README.txt"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 !define MUI_COMPONENTSPAGE_NODESC
