@@ -4,6 +4,7 @@
 ; Built by installer/CMakeLists.txt:
 ;   makensis -DVERSION=1.0.0 -DTARGET=amd64-unicode -DPROGRAM=Lumavex.exe -DREADME=README.txt
 ;            -DOUTFILE=Lumavex-1.0.0-setup.exe lumavex.nsi
+; makensis works in this script's folder: relative paths are taken from here.
 
 !ifndef VERSION | PROGRAM | README | OUTFILE
   !error "Define VERSION, PROGRAM, README and OUTFILE"
@@ -33,8 +34,8 @@ ShowUninstDetails nevershow
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
 
-!define MUI_ICON "${__FILEDIR__}\..\app\res\lumavex.ico"
-!define MUI_UNICON "${__FILEDIR__}\..\app\res\lumavex.ico"
+!define MUI_ICON "../app/res/lumavex.ico"
+!define MUI_UNICON "../app/res/lumavex.ico"
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Lumavex.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Start Lumavex"
