@@ -14,6 +14,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
   wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick
   googletest libgtest-dev libjpeg62-turbo-dev g++ dpkg-dev clang-format clang-tidy
+  nsis zip
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
