@@ -4,6 +4,7 @@
 #include "app/Resource.h"
 #include "browser/ListMessages.h"
 #include "browser/MyListView.h"
+#include "framework/PrintPreview.h"
 #include "image/ImageSettings.h"
 #include "navigation/DriveView.h"
 #include "viewer/MyScrollView.h"
@@ -113,6 +114,8 @@ void CMainFrame::OnThumbnailSize(UINT id) {
 
 void CMainFrame::OnUpdateThumbnailSize(CCmdUI& ui) {
   ui.SetRadio(TheApp()->GetProfileInt(kSettingsSection, kThumbnailSizeEntry, 1) == ThumbnailCodeOfCommand(ui.id));
+  // The box belongs to the print job of an open preview.
+  if (ActivePrintPreview()) ui.Enable(false);
 }
 
 void CMainFrame::OnDisplayMode() {

@@ -22,11 +22,17 @@ class CMyScrollView : public CScrollView {
 
   void OnInitialUpdate() override;
   void OnDraw(HDC dc) override;
+  // Printing: one page, the picture fitted to the printable area and centred, landscape for a
+  // picture wider than tall, else portrait.
+  bool OnPreparePrinting(CPrintInfo& info) override;
+  void OnBeginPrinting(HDC dc, CPrintInfo& info) override;
+  void OnPrint(HDC dc, CPrintInfo& info) override;
 
  protected:
   const char* ViewClass() const override;
   LRESULT OnKeyDown(WPARAM, LPARAM);
   LRESULT OnContextMenu(WPARAM, LPARAM);
+  void OnUpdatePrint(CCmdUI& ui);
 
  private:
   std::string path_;
