@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -15,11 +16,9 @@ std::string UnixPath(const std::string& windowsPath) {
   return path;
 }
 
-std::string TempFileName(const char* prefix) {
-  char folder[MAX_PATH];
-  char name[MAX_PATH];
-  GetTempPathA(sizeof folder, folder);
-  GetTempFileNameA(folder, prefix, 0, name);
+std::string TempFileName(const std::string& folder, const char* prefix) {
+  char name[MAX_PATH] = "";
+  GetTempFileNameA(folder.c_str(), prefix, 0, name);
   return name;
 }
 
@@ -122,7 +121,8 @@ std::string WaitForNewPdf(const std::set<std::string>& before, DWORD timeoutMs) 
 
 std::string RunHostTool(const std::string& commandLine) {
   // Wine starts Unix programs by their Unix path; their output goes to a file.
-  std::string out = TempFileName("pt");
+  // The output file lies in the PDF folder, whose Unix path is known.
+  std::string out = TempFileName(PdfFolder(), "out");
   std::string line = "/bin/sh -c \"" + commandLine + " > '" + UnixPath(out) + "' 2>/dev/null\"";
   STARTUPINFOA si{};
   si.cb = sizeof si;
@@ -159,6 +159,10 @@ PdfInfo ReadPdfInfo(const std::string& windowsPath) {
   std::string text = RunHostTool("pdfinfo '" + UnixPath(windowsPath) + "'");
   if (const char* pages = strstr(text.c_str(), "Pages:")) info.pages = atoi(pages + 6);
   if (const char* size = strstr(text.c_str(), "Page size:")) sscanf(size + 10, "%lf x %lf", &info.width, &info.height);
+  // A landscape page may be a portrait sheet turned by a quarter: as it is shown and printed.
+  int rotation = 0;
+  if (const char* rot = strstr(text.c_str(), "Page rot:")) rotation = atoi(rot + 9);
+  if (rotation % 180 != 0) std::swap(info.width, info.height);
   return info;
 }
 

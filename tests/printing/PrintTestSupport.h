@@ -40,7 +40,7 @@ std::string RunHostTool(const std::string& commandLine);
 
 struct PdfInfo {
   int pages = 0;
-  double width = 0;  // points
+  double width = 0;  // points, of the first page as shown (its rotation applied)
   double height = 0;
 };
 PdfInfo ReadPdfInfo(const std::string& windowsPath);

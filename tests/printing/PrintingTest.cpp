@@ -68,7 +68,22 @@ class Printing : public AppTest {
         WriteSolid(dir_ / name, kColours[i % 12], 160, 120);
     }
   }
-  void List() { list_->SendMessage(kWmListFolder, 0, reinterpret_cast<LPARAM>(dir_.Path().c_str())); }
+  // Lists the folder and lets its thumbnail worker finish, so that no relisting (which clears the
+  // selection) comes in the middle of a test.
+  void List() {
+    list_->SendMessage(kWmListFolder, 0, reinterpret_cast<LPARAM>(dir_.Path().c_str()));
+    PumpUntil(
+        [&] {
+          for (size_t i = 0; i < list_->Records().size(); ++i) {
+            std::string thumb = list_->ItemPath(static_cast<int>(i));
+            thumb = thumb.substr(0, thumb.size() - 4) + ".cpg";
+            if (GetFileAttributesA(thumb.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+          }
+          return true;
+        },
+        20000);
+    PumpMessages(300);
+  }
   void Select(std::vector<int> items) {
     LVITEMA none{};
     none.stateMask = LVIS_SELECTED;
@@ -188,6 +203,7 @@ TEST_F(Printing, ASelectionPrintsOnlyTheSelectedPictures) {
   ActivateList();
   Select({2, 6});
   std::string pdf = PrintCommand();
+  EXPECT_EQ(list_->LastPrintOutcome(), PrintOutcome::Printed);
   ASSERT_FALSE(pdf.empty());
   EXPECT_TRUE(selectionChosen_);
   EXPECT_EQ(ReadPdfInfo(pdf).pages, 1);
