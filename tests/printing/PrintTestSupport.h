@@ -57,6 +57,3 @@ PageImage RenderPdfPage(const std::string& windowsPath, int page, int dpi);
 
 // Whether two colours differ by at most `tolerance` in every channel.
 bool Near(COLORREF a, COLORREF b, int tolerance = 24);
-
-// Writes the screen area of `window` to a 24-bit BMP file; true on success.
-bool SaveWindowShot(HWND window, const std::string& path);

@@ -267,12 +267,17 @@ class Preview : public Printing {
     ::SendMessageA(preview->Button(id), BM_CLICK, 0, 0);
     PumpMessages();
   }
+  // With LUMAVEX_SHOTS_DIR set, leaves a marker "<name>.ready" there and waits (drawing) until a
+  // screenshot taker outside the process has removed it (tests/printing/take-shots.sh).
   void Shot(CPrintPreview* preview, const char* name) {
     const char* folder = getenv("LUMAVEX_SHOTS_DIR");
     if (!folder) return;
     UpdateWindow(preview->m_hWnd);
     PumpMessages(300);
-    SaveWindowShot(preview->m_hWnd, std::string(folder) + "\\" + name);
+    const std::string marker = std::string(folder) + "\\" + name + ".ready";
+    WriteTestFile(marker, name);
+    PumpUntil([&] { return GetFileAttributesA(marker.c_str()) == INVALID_FILE_ATTRIBUTES; }, 15000);
+    DeleteFileA(marker.c_str());
   }
 };
 
@@ -286,7 +291,7 @@ TEST_F(Preview, PagesStepZoomAndShowTwoAtATime) {
   EXPECT_EQ(preview->CurrentPage(), 1u);
   EXPECT_FALSE(IsWindowEnabled(preview->Button(kPreviewPrev)));
   ASSERT_NE(preview->PageBitmap(1), nullptr);
-  Shot(preview, "printing-preview-one-page.bmp");
+  Shot(preview, "printing-preview-one-page");
 
   Click(preview, kPreviewNext);
   EXPECT_EQ(preview->CurrentPage(), 2u);
@@ -294,7 +299,7 @@ TEST_F(Preview, PagesStepZoomAndShowTwoAtATime) {
   Click(preview, kPreviewNumPage);
   EXPECT_EQ(preview->PagesShown(), 2);
   EXPECT_NE(preview->PageBitmap(3), nullptr);
-  Shot(preview, "printing-preview-two-pages.bmp");
+  Shot(preview, "printing-preview-two-pages");
   Click(preview, kPreviewNext);
   Click(preview, kPreviewNext);
   EXPECT_EQ(preview->CurrentPage(), 4u);
@@ -314,7 +319,7 @@ TEST_F(Preview, PagesStepZoomAndShowTwoAtATime) {
   Click(preview, kPreviewZoomIn);
   EXPECT_EQ(preview->Zoom(), 2);
   EXPECT_FALSE(IsWindowEnabled(preview->Button(kPreviewZoomIn)));
-  Shot(preview, "printing-preview-zoomed.bmp");
+  Shot(preview, "printing-preview-zoomed");
   Click(preview, kPreviewZoomOut);
   Click(preview, kPreviewZoomOut);
   EXPECT_EQ(preview->Zoom(), 0);
