@@ -11,6 +11,7 @@
 #include "browser/MyListView.h"
 #include "framework/PrintPreview.h"
 #include "image/JpegFile.h"
+#include "image/PixelBuffer.h"
 #include "tests/app/AppFixture.h"
 #include "tests/printing/PrintTestSupport.h"
 #include "tests/support/TempDir.h"
@@ -329,6 +330,78 @@ TEST_F(Preview, PagesStepZoomAndShowTwoAtATime) {
   EXPECT_EQ(ActivePrintPreview(), nullptr);
   EXPECT_EQ(g_imagesPerPage, -1);
   EXPECT_EQ(list_->PrintPageCount(), -1);
+}
+
+// The colour in the middle of cell `slot`'s picture on a preview page bitmap.
+COLORREF PreviewCell(HBITMAP page, int box, int slot, uint32_t width, uint32_t height, int screenDpi) {
+  BITMAP info{};
+  GetObjectA(page, sizeof info, &info);
+  PrinterSettings* defaults = AfxPrinterDefaults();
+  HDC printer = defaults->CreatePrinterDc();
+  PrintMetrics m{GetDeviceCaps(printer, HORZRES),
+                 GetDeviceCaps(printer, VERTRES),
+                 GetDeviceCaps(printer, LOGPIXELSX),
+                 GetDeviceCaps(printer, LOGPIXELSY),
+                 screenDpi,
+                 screenDpi};
+  DeleteDC(printer);
+  PrintRect r = PlaceInCell(ComputeGridLayout(box, m), m, slot, width, height);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, page);
+  COLORREF colour = GetPixel(dc, MulDiv(r.x + r.width / 2, info.bmWidth, m.horzRes),
+                             MulDiv(r.y + r.height / 2, info.bmHeight, m.vertRes));
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return colour;
+}
+
+TEST_F(Preview, APictureWhoseMemoryCannotBeHadLeavesItsCellBlank) {
+  WriteSolid(dir_ / "a.jpg", kColours[0], 160, 120);
+  WriteSolid(dir_ / "b.jpg", kColours[1], 2000, 1500);
+  WriteSolid(dir_ / "c.jpg", kColours[2], 160, 120);
+  List();
+  // Room for the small pictures, not for the large one.
+  SetPixelAllocationLimit(1 << 20);
+  CPrintPreview* preview = Open();
+  SetPixelAllocationLimit(0);
+  ASSERT_NE(preview, nullptr);
+  HBITMAP page = preview->PageBitmap(1);
+  ASSERT_NE(page, nullptr);
+  EXPECT_TRUE(Near(PreviewCell(page, 96, 0, 160, 120, ScreenDpi()), kColours[0]));
+  EXPECT_TRUE(Near(PreviewCell(page, 96, 1, 160, 120, ScreenDpi()), RGB(255, 255, 255)));
+  EXPECT_TRUE(Near(PreviewCell(page, 96, 2, 160, 120, ScreenDpi()), kColours[2]));
+}
+
+TEST_F(Preview, TheCacheHoldsPicturesReducedToTheirPrintedSize) {
+  for (int i = 0; i < 3; ++i) WriteSolid(dir_ / ("big" + std::to_string(i) + ".jpg"), kColours[i], 2000, 1500);
+  List();
+  CPrintPreview* preview = Open();
+  ASSERT_NE(preview, nullptr);
+  const GridLayout& grid = list_->PrintGrid();
+  ASSERT_EQ(list_->PrintCache().Held(), 3u);
+  // A full photo would be 9 MB; each one held fits its cell.
+  EXPECT_GT(list_->PrintCache().Bytes(), 0u);
+  EXPECT_LE(list_->PrintCache().Bytes(), 3ull * grid.cellWidth * grid.cellHeight * 3);
+  EXPECT_TRUE(Near(PreviewCell(preview->PageBitmap(1), 96, 1, 2000, 1500, ScreenDpi()), kColours[1]));
+}
+
+TEST_F(Preview, PrintFromThePreviewEndsItAndPrintsTheJob) {
+  MakeFolder(3);
+  List();
+  CPrintPreview* preview = Open();
+  ASSERT_NE(preview, nullptr);
+  std::set<std::string> before = PdfFiles();
+  {
+    PrintDialogAnswer answer;
+    Click(preview, kPreviewPrint);
+    EXPECT_EQ(ActivePrintPreview(), nullptr);
+    PumpUntil([&] { return answer.Answered(); }, 10000);
+    PumpMessages(500);
+  }
+  std::string pdf = WaitForNewPdf(before);
+  ASSERT_FALSE(pdf.empty());
+  EXPECT_EQ(ReadPdfInfo(pdf).pages, 1);
+  EXPECT_EQ(list_->LastPrintOutcome(), PrintOutcome::Printed);
 }
 
 TEST_F(Preview, APreviewPageShowsThePicturesOfItsCells) {
