@@ -48,8 +48,10 @@ class PrintLoop : public testing::Test {
     ASSERT_TRUE(frame_->CreateFrame(CWnd::RegisterClass(0), "Loop", WS_OVERLAPPEDWINDOW));
     RECT r{0, 0, 200, 200};
     ASSERT_TRUE(view_.Create(frame_, AFX_IDW_PANE_FIRST, r));
+    pdfsBefore_ = PdfFiles();
   }
   void TearDown() override {
+    RemoveNewPdfs(pdfsBefore_);
     view_.DestroyWindow();
     frame_->DestroyWindow();
     PumpMessages();
@@ -62,6 +64,7 @@ class PrintLoop : public testing::Test {
   MessageBoxRecorder boxes_;
   CFrameWnd* frame_ = nullptr;
   RecordingView view_;
+  std::set<std::string> pdfsBefore_;
 };
 
 TEST_F(PrintLoop, EveryPageBetweenBeginAndEndLandsInTheDocument) {

@@ -83,6 +83,11 @@ std::set<std::string> PdfFiles() {
   return names;
 }
 
+void RemoveNewPdfs(const std::set<std::string>& keep) {
+  for (const std::string& name : PdfFiles())
+    if (!keep.count(name)) DeleteFileA((PdfFolder() + "\\" + name).c_str());
+}
+
 namespace {
 bool PdfComplete(const std::string& path) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

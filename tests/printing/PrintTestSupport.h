@@ -32,6 +32,8 @@ class PrintDialogAnswer {
 std::string PdfFolder();
 // Names of the PDF files there now.
 std::set<std::string> PdfFiles();
+// Deletes the PDF files there that are not in `keep` (the jobs of a test).
+void RemoveNewPdfs(const std::set<std::string>& keep);
 // Waits for a PDF file that is not in `before` to be complete; its path, or "".
 std::string WaitForNewPdf(const std::set<std::string>& before, DWORD timeoutMs = 60000);
 

@@ -46,6 +46,7 @@ class Printing : public AppTest {
   void SetUp() override {
     AppTest::SetUp();
     ASSERT_FALSE(PdfFolder().empty()) << "run through tests/printing/run-with-printer.sh";
+    pdfsBefore_ = PdfFiles();
     ASSERT_TRUE(app_.InitInstance());
     list_ = Frame()->ListView();
   }
@@ -54,6 +55,7 @@ class Printing : public AppTest {
       viewer->SendMessage(WM_CLOSE);
     if (CPrintPreview* preview = ActivePrintPreview()) preview->Close();
     AppTest::TearDown();
+    RemoveNewPdfs(pdfsBefore_);
   }
   // A folder of `count` solid pictures named so that the name order is the index order; the
   // names in `damaged` hold bytes that are no JPEG.
@@ -144,6 +146,7 @@ class Printing : public AppTest {
   TempDir dir_;
   CMyListView* list_ = nullptr;
   bool selectionChosen_ = false;
+  std::set<std::string> pdfsBefore_;
 };
 
 TEST_F(Printing, AFolderPrintsInLandscapeAsAGridOfItsPicturesInIndexOrder) {

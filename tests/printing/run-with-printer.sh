@@ -2,7 +2,7 @@
 # Runs a Windows test program with a real spooler: starts cupsd (when it is not running) with a
 # CUPS-PDF queue "PDF" as the default printer, then runs the program under Wine in a prefix of its
 # own. Wine reads the printers when a process loads its spooler, so cupsd must be up first.
-# The PDF files of the jobs land in $HOME/PDF; the program finds that folder in LUMAVEX_PDF_DIR.
+# The PDF files of the jobs land in ~/PDF; the program finds that folder in LUMAVEX_PDF_DIR.
 # Usage: run-with-printer.sh PREFIX program.exe [args...]
 set -euo pipefail
 prefix=$(realpath -m "$1")
@@ -35,7 +35,9 @@ as_root cupsaccept PDF 2>/dev/null || true
 flock -u 9
 exec 9>&-
 
-mkdir -p "$HOME/PDF"
-# The folder as Wine shows it: the Unix root is drive Z:.
-export LUMAVEX_PDF_DIR="Z:$(echo "$HOME/PDF" | tr / '\\')"
+# CUPS-PDF writes into PDF/ in the home folder the user database gives the job's user, whatever
+# HOME says. The folder as Wine shows it: the Unix root is drive Z:.
+home=$(getent passwd "$(id -un)" | cut -d: -f6)
+mkdir -p "${home:-$HOME}/PDF"
+export LUMAVEX_PDF_DIR="Z:$(echo "${home:-$HOME}/PDF" | tr / '\\')"
 exec "$runner" --prefix "$prefix" "$@"
