@@ -358,6 +358,32 @@ COLORREF PreviewCell(HBITMAP page, int box, int slot, uint32_t width, uint32_t h
   return colour;
 }
 
+TEST_F(Preview, PageKeysStepAndEscapeCloses) {
+  SetThumbnailBox(504);
+  MakeFolder(5);
+  List();
+  CPrintPreview* preview = Open();
+  ASSERT_NE(preview, nullptr);
+  EXPECT_EQ(GetFocus(), preview->m_hWnd);
+  auto key = [&](UINT vk) {
+    PostMessageA(GetFocus(), WM_KEYDOWN, vk, 1);
+    PumpMessages();
+  };
+  key(VK_NEXT);
+  key(VK_NEXT);
+  EXPECT_EQ(preview->CurrentPage(), 3u);
+  key(VK_NEXT);  // the last page stays
+  EXPECT_EQ(preview->CurrentPage(), 3u);
+  key(VK_PRIOR);
+  EXPECT_EQ(preview->CurrentPage(), 2u);
+  // A click on a bar button leaves the keys with the preview.
+  Click(preview, kPreviewPrev);
+  EXPECT_EQ(GetFocus(), preview->m_hWnd);
+  key(VK_ESCAPE);
+  EXPECT_EQ(ActivePrintPreview(), nullptr);
+  EXPECT_EQ(g_imagesPerPage, -1);
+}
+
 TEST_F(Preview, APictureWhoseMemoryCannotBeHadLeavesItsCellBlank) {
   WriteSolid(dir_ / "a.jpg", kColours[0], 160, 120);
   WriteSolid(dir_ / "b.jpg", kColours[1], 2000, 1500);
