@@ -8,6 +8,7 @@
 #include "browser/ListMessages.h"
 #include "browser/MyListView.h"
 #include "framework/MessageBox.h"
+#include "framework/PrintPreview.h"
 #include "image/ImageSettings.h"
 #include "navigation/DriveView.h"
 #include "navigation/Favorites.h"
@@ -140,6 +141,8 @@ void CMainFrame::OnThumbnailSize(UINT id) {
 
 void CMainFrame::OnUpdateThumbnailSize(CCmdUI& ui) {
   ui.SetRadio(TheApp()->GetProfileInt(kSettingsSection, kThumbnailSizeEntry, 1) == ThumbnailCodeOfCommand(ui.id));
+  // The box belongs to the print job of an open preview.
+  if (ActivePrintPreview()) ui.Enable(false);
 }
 
 void CMainFrame::OnDisplayMode() {

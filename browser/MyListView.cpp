@@ -112,6 +112,10 @@ const MessageMap CMyListView::kMessageMap{
         OnCommand(ID_AUTO_ADVANCE_STOP, &CMyListView::OnStopAutoAdvance),
         OnUpdateCommand(ID_AUTO_ADVANCE_STOP, &CMyListView::OnUpdateStopAutoAdvance),
         OnCommand(ID_FAVORITES_ADD, &CMyListView::OnAddToFavorites),
+        OnCommand(ID_FILE_PRINT, &CView::OnFilePrint),
+        OnUpdateCommand(ID_FILE_PRINT, &CMyListView::OnUpdatePrint),
+        OnCommand(ID_FILE_PRINT_PREVIEW, &CView::OnFilePrintPreview),
+        OnUpdateCommand(ID_FILE_PRINT_PREVIEW, &CMyListView::OnUpdatePrint),
     },
 };
 
@@ -174,6 +178,11 @@ void CMyListView::ClearListing() {
 
 LRESULT CMyListView::OnListFolder(WPARAM, LPARAM lParam) {
   if (lParam) currentFolder_ = reinterpret_cast<const char*>(lParam);
+  // However the listing ends, a running print job follows the new records.
+  struct AfterListing {
+    CMyListView* view;
+    ~AfterListing() { view->RebuildPrintJob(); }
+  } afterListing{this};
   ClearListing();
   // No folder chosen yet: nothing is listed, and nothing is read or written anywhere.
   if (currentFolder_.empty()) return 0;
@@ -437,6 +446,7 @@ void CMyListView::SortFiles(int order) {
   std::fill(loaded_.begin(), loaded_.end(), 0);
   slots_.Reset(static_cast<int>(scanner_.Count()), slots_.SlotCount());
   SendMessage(LVM_SETITEMCOUNT, scanner_.Count(), 0);
+  RebuildPrintJob();
   if (CWinApp* app = AfxGetApp()) app->WriteProfileInt("Settings", "SortBy", order);
 }
 

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "browser/FolderScan.h"
+#include "browser/PrintCache.h"
+#include "browser/PrintGrid.h"
 #include "browser/ThumbnailSlots.h"
 #include "framework/View.h"
 
@@ -27,6 +29,12 @@ struct PicturePlacement {
   int height = 0;
 };
 PicturePlacement ThumbnailPlacement(int boxWidth, int boxHeight, uint32_t pictureWidth, uint32_t pictureHeight);
+
+// Cells a page of the running print job; -1 when no job has computed it.
+extern int g_imagesPerPage;
+// Decodes a photo for a print job, reduced to the width it prints at in `grid`, in DIB order. No
+// pixels when the file cannot be decoded or the memory cannot be had.
+PrintPicture LoadPrintPicture(const std::string& path, const GridLayout& grid, const PrintMetrics& metrics);
 
 class CMyListView : public CListView {
  public:
@@ -73,6 +81,17 @@ class CMyListView : public CListView {
   HIMAGELIST Thumbnails() const { return thumbnails_; }
   bool AutoAdvanceRunning() const { return autoAdvance_ != 0; }
 
+  // Printing of the folder's pictures as a grid (ListPrinting.cpp).
+  bool OnPreparePrinting(CPrintInfo& info) override;
+  void OnBeginPrinting(HDC dc, CPrintInfo& info) override;
+  void OnPrint(HDC dc, CPrintInfo& info) override;
+  void OnEndPrinting(HDC dc, CPrintInfo& info) override;
+  int PrintPageCount() const { return pageCount_; }
+  // Photos decoded for the running job so far.
+  int PrintDecodes() const { return printDecodes_; }
+  const PrintPictureCache& PrintCache() const { return printCache_; }
+  const GridLayout& PrintGrid() const { return printGrid_; }
+
  protected:
   LRESULT OnListFolder(WPARAM, LPARAM);
   void OnGetDispInfo(NMHDR* header, LRESULT* result);
@@ -91,6 +110,7 @@ class CMyListView : public CListView {
   void OnUpdateStopAutoAdvance(CCmdUI& ui);
   void OnUpdateStartAutoAdvance(CCmdUI& ui);
   void OnAddToFavorites();
+  void OnUpdatePrint(CCmdUI& ui);
 
  private:
   // Image index of item `index`'s picture, making it from the thumbnail file when needed; the
@@ -104,6 +124,11 @@ class CMyListView : public CListView {
   void PrepareImageSlots(int count);
   // Forgets every listing state: no records, no pictures, no current item.
   void ClearListing();
+  // After a relisting during a job: the page count and the cache for the new records.
+  void RebuildPrintJob();
+  int ComputePageCount(CPrintInfo& info);
+  PrintMetrics PrintMetricsOf(HDC printer) const;
+  std::vector<int> SelectedItems() const;
 
   std::string currentFolder_;
   CFolderScan scanner_;
@@ -115,4 +140,10 @@ class CMyListView : public CListView {
   HIMAGELIST smallImages_ = nullptr;
   int autoAdvance_ = 0;
   UINT_PTR timerId_ = kAutoAdvanceTimer;
+  int pageCount_ = -1;
+  CPrintInfo* printJob_ = nullptr;  // the running job, between OnBeginPrinting and OnEndPrinting
+  std::vector<int> jobSelection_;   // the items of a selection job, in index order
+  GridLayout printGrid_;
+  PrintPictureCache printCache_;
+  int printDecodes_ = 0;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/FrameWnd.h"
+#include "framework/PrintPreview.h"
 
 const CRuntimeClass CView::kClass{"CView", &CWnd::kClass};
 const MessageMap CView::kMessageMap{
@@ -34,6 +35,8 @@ void CView::TrackContextMenu(UINT menuId, LPARAM screenPoint) const {
 }
 
 void CView::OnDestroy() {
+  // A preview of this view ends its job while the view still exists.
+  if (CPrintPreview* preview = ActivePrintPreview(); preview && preview->View() == this) preview->Close();
   if (CFrameWnd* frame = GetParentFrame(); frame && frame->GetActiveView() == this)
     frame->SetActiveView(nullptr, false);
   Default();

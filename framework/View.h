@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include "framework/Print.h"
+
 class CFrameWnd;
 
 class CView : public CWnd {
@@ -28,6 +30,22 @@ class CView : public CWnd {
 
   void PostNcDestroy() override { delete this; }
 
+  // Printing steps. One OnPrint serves printing and preview: it draws page info.m_nCurPage into
+  // `dc` in printer pixels and reads the page geometry from info.PrinterDc().
+  virtual bool OnPreparePrinting(CPrintInfo& info) { return DoPreparePrinting(info); }
+  virtual void OnBeginPrinting(HDC, CPrintInfo&) {}
+  virtual void OnPrepareDC(HDC, CPrintInfo*) {}
+  virtual void OnPrint(HDC dc, CPrintInfo&) { OnDraw(dc); }
+  virtual void OnEndPrinting(HDC, CPrintInfo&) {}
+  // The print dialog (none for a preview or a direct job) and the job's printer DC; false, after
+  // a box when there is no printer, when nothing is to be printed.
+  bool DoPreparePrinting(CPrintInfo& info);
+  // The print command: prepare, then the print loop.
+  void OnFilePrint();
+  // The print preview command: a preview window over the frame, drawing pages through OnPrint.
+  void OnFilePrintPreview();
+  PrintOutcome LastPrintOutcome() const { return lastPrintOutcome_; }
+
  protected:
   // The window class of the view: by default double clicks, arrow cursor, no background brush.
   virtual const char* ViewClass() const;
@@ -37,6 +55,9 @@ class CView : public CWnd {
   LRESULT OnInitialUpdateMessage(WPARAM, LPARAM);
   LRESULT OnMouseActivate(WPARAM, LPARAM);
   void OnSetFocus();
+
+ private:
+  PrintOutcome lastPrintOutcome_ = PrintOutcome::NotStarted;
 };
 
 // A view that draws a logical area of a given size with scroll bars when the window is smaller.

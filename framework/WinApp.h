@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/CmdTarget.h"
+#include "framework/Print.h"
 #include "framework/Profile.h"
 #include "framework/StandardIds.h"
 
@@ -58,6 +59,12 @@ class CWinApp : public CCmdTarget {
   void SetMainWnd(CWnd* wnd);
   DWORD ThreadId() const { return threadId_; }
 
+  // The printer settings every print dialog and preview starts from: the default printer's,
+  // loaded on first use, changed by the print dialog, freed with the application object. Fills
+  // pd's device mode and names (still owned by the application); false when there is no printer.
+  bool GetPrinterDeviceDefaults(PRINTDLGA* pd);
+  PrinterSettings& PrinterDefaults() { return printer_; }
+
   void OnFileNew() {}  // no document types: nothing to make
   void OnAppExit();
 
@@ -73,6 +80,7 @@ class CWinApp : public CCmdTarget {
   int exitCode_ = 0;
   int waitCursorCount_ = 0;
   HCURSOR cursorBeforeWait_ = nullptr;
+  PrinterSettings printer_;
 };
 
 CWinApp* AfxGetApp();

@@ -15,6 +15,9 @@ packages=(
   wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick
   googletest libgtest-dev libjpeg62-turbo-dev g++ dpkg-dev clang-format clang-tidy
   nsis zip
+  # Printing tests: a spooler with a PDF queue, and poppler to read the PDF back. Wine loads the
+  # CUPS client of its own architecture: amd64 for wine64, i386 for the 32-bit Wine.
+  cups printer-driver-cups-pdf poppler-utils libcups2 libcups2:i386
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

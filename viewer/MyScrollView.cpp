@@ -4,8 +4,10 @@
 #include <new>
 
 #include "framework/File.h"
+#include "framework/PrintPreview.h"
 #include "framework/WinApp.h"
 #include "navigation/Favorites.h"
+#include "viewer/PagePicture.h"
 #include "viewer/ViewerList.h"
 #include "viewer/Wallpaper.h"
 
@@ -27,6 +29,10 @@ const MessageMap CMyScrollView::kMessageMap{
         OnUpdateCommand(kWallpaperCommand, &CMyScrollView::OnUpdateHasPicture),
         OnCommand(kAddToFavoritesCommand, &CMyScrollView::OnAddToFavorites),
         OnUpdateCommand(kAddToFavoritesCommand, &CMyScrollView::OnUpdateHasPicture),
+        OnCommand(ID_FILE_PRINT, &CView::OnFilePrint),
+        OnUpdateCommand(ID_FILE_PRINT, &CMyScrollView::OnUpdatePrint),
+        OnCommand(ID_FILE_PRINT_PREVIEW, &CView::OnFilePrintPreview),
+        OnUpdateCommand(ID_FILE_PRINT_PREVIEW, &CMyScrollView::OnUpdatePrint),
     },
 };
 
@@ -81,6 +87,28 @@ void CMyScrollView::OnDraw(HDC dc) {
                                     GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   DrawPicture(dc, picture, CentredRect(client, size));
 }
+
+bool CMyScrollView::OnPreparePrinting(CPrintInfo& info) {
+  if (path_.empty() || ActivePrintPreview()) return false;
+  const bool wide = picture_ && picture_->height < picture_->width;
+  // The application's defaults keep the orientation for later jobs.
+  if (PrinterSettings* defaults = AfxPrinterDefaults(); defaults && defaults->LoadDefaults())
+    defaults->SetOrientation(wide ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT);
+  return DoPreparePrinting(info);
+}
+
+void CMyScrollView::OnBeginPrinting(HDC, CPrintInfo& info) { info.SetMaxPage(1); }
+
+void CMyScrollView::OnPrint(HDC dc, CPrintInfo& info) {
+  if (path_.empty() || !picture_ || !picture_->bits || info.m_nCurPage != 1) return;
+  HDC printer = info.PrinterDc() ? info.PrinterDc() : dc;
+  const RECT page = FitPictureOnPage(picture_->width, picture_->height, GetDeviceCaps(printer, HORZRES),
+                                     GetDeviceCaps(printer, VERTRES), GetDeviceCaps(printer, LOGPIXELSX),
+                                     GetDeviceCaps(printer, LOGPIXELSY));
+  StretchPictureTo(dc, picture_->bits.get(), picture_->width, picture_->height, page);
+}
+
+void CMyScrollView::OnUpdatePrint(CCmdUI& ui) { ui.Enable(!path_.empty() && !ActivePrintPreview()); }
 
 LRESULT CMyScrollView::OnKeyDown(WPARAM wParam, LPARAM lParam) {
   // The viewer window's F2, F3 and F4 work while the view has the focus.

@@ -22,6 +22,11 @@ class CMyScrollView : public CScrollView {
 
   void OnInitialUpdate() override;
   void OnDraw(HDC dc) override;
+  // Printing: one page, the picture fitted to the printable area and centred, landscape for a
+  // picture wider than tall, else portrait.
+  bool OnPreparePrinting(CPrintInfo& info) override;
+  void OnBeginPrinting(HDC dc, CPrintInfo& info) override;
+  void OnPrint(HDC dc, CPrintInfo& info) override;
 
  protected:
   const char* ViewClass() const override;
@@ -31,6 +36,7 @@ class CMyScrollView : public CScrollView {
   void OnAddToFavorites();
   // Set As Wallpaper and Add to Favorites: enabled while a picture path is shown.
   void OnUpdateHasPicture(CCmdUI& ui);
+  void OnUpdatePrint(CCmdUI& ui);
 
  private:
   std::string path_;
