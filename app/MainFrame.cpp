@@ -2,6 +2,7 @@
 
 #include "app/ImageBrowserApp.h"
 #include "app/Resource.h"
+#include "browser/FileNames.h"
 #include "browser/ListMessages.h"
 #include "browser/MyListView.h"
 #include "image/ImageSettings.h"
@@ -46,6 +47,9 @@ const MessageMap CMainFrame::kMessageMap{
         OnCommandRange(ID_AUTO_ADVANCE_STOP, ID_AUTO_ADVANCE_START, &CMainFrame::OnAutoAdvanceCommand),
         OnUpdateCommand(ID_VIEW_AUTO_ADVANCE, &CMainFrame::OnUpdateAutoAdvanceCommand),
         OnUpdateCommandRange(ID_AUTO_ADVANCE_STOP, ID_AUTO_ADVANCE_START, &CMainFrame::OnUpdateAutoAdvanceCommand),
+        OnCommand(ID_TOOLS_SLIDESHOW, &CMainFrame::OnSlideShow),
+        OnUpdateCommand(ID_TOOLS_SLIDESHOW, &CMainFrame::OnUpdateSlideShow),
+        OnWmTimer(&CMainFrame::OnTimer),
     },
 };
 
@@ -145,4 +149,58 @@ void CMainFrame::OnAutoAdvanceCommand(UINT id) {
 void CMainFrame::OnUpdateAutoAdvanceCommand(CCmdUI& ui) {
   CMyListView* list = ListView();
   if (!list || !list->OnCmdMsg(ui.id, 0, &ui)) ui.Enable(false);
+}
+
+namespace {
+constexpr UINT kSlideTimerPeriod = 3000;
+}  // namespace
+
+void CMainFrame::OnSlideShow() {
+  CMyListView* list = ListView();
+  if (!list) return;
+  // One show at a time: the old one goes first, taking its timer with it.
+  if (CSlideShowFrame* running = SlideShowWindow()) running->DestroyWindow();
+  slides_.names.clear();
+  const auto& records = list->Records();
+  int index = -1;
+  while ((index = static_cast<int>(list->SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(index), LVNI_SELECTED))) >=
+             0 &&
+         static_cast<size_t>(index) < records.size())
+    slides_.names.push_back(records[static_cast<size_t>(index)].fileName);
+  // The show keeps its folder: a later listing of the view does not change its pictures.
+  slides_.folder = list->CurrentFolder();
+  slides_.index = 0;
+  if (slides_.names.empty()) return;
+  CSlideShowFrame* show = OpenSlideShow(PathJoin(slides_.folder, slides_.names.front()), this, this);
+  if (!show) return;
+  slideShowWindow_ = show->m_hWnd;
+  slideTimer_ = 1;
+  SetTimer(m_hWnd, static_cast<UINT_PTR>(slideTimer_), kSlideTimerPeriod, nullptr);
+}
+
+void CMainFrame::OnUpdateSlideShow(CCmdUI& ui) {
+  CMyListView* list = ListView();
+  ui.Enable(list && list->SelectedCount() > 0);
+}
+
+void CMainFrame::OnTimer(UINT_PTR id) {
+  if (slideTimer_ == 0 || id != static_cast<UINT_PTR>(slideTimer_) || Viewers().autoAdvancePaused) return;
+  CSlideShowFrame* show = SlideShowWindow();
+  if (!show) {
+    // The show's window went without telling: nothing left to advance.
+    KillTimer(m_hWnd, id);
+    return;
+  }
+  CMyListView* list = ListView();
+  if (slides_.Advance(list ? list->SelectedCount() : 0))
+    show->Show(PathJoin(slides_.folder, slides_.names[static_cast<size_t>(slides_.index)]));
+  else
+    show->PostMessage(WM_CLOSE);
+}
+
+void CMainFrame::SlideShowEnding(const CSlideShowFrame& show) {
+  // Only the running show stops the timer; an older window's end leaves a newer show running.
+  if (show.m_hWnd != slideShowWindow_) return;
+  if (slideTimer_) KillTimer(m_hWnd, static_cast<UINT_PTR>(slideTimer_));
+  slideShowWindow_ = nullptr;
 }

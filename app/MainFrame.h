@@ -8,6 +8,8 @@
 #include "framework/FrameWnd.h"
 #include "framework/Splitter.h"
 #include "scan/Twain.h"
+#include "viewer/SlideShowFrame.h"
+#include "viewer/SlideTransition.h"
 
 class CDriveView;
 class CMyListView;
@@ -18,7 +20,7 @@ int InitialPaneExtent(int column, int extent);
 // The "ThumbnailSize" code of a thumbnail size command, or -1.
 int ThumbnailCodeOfCommand(UINT id);
 
-class CMainFrame : public CFrameWnd, public CTwain {
+class CMainFrame : public CFrameWnd, public CTwain, public SlideShowHost {
  public:
   LUMAVEX_RUNTIME_CLASS
   static const MessageMap kMessageMap;
@@ -35,6 +37,11 @@ class CMainFrame : public CFrameWnd, public CTwain {
   CMyListView* ListView() const;
   CMyScrollView* Preview() const;
   CSplitterWnd& Splitter() { return splitter_; }
+  // The running slide show's window, or null.
+  CSlideShowFrame* SlideShowWindow() const { return CSlideShowFrame::FromHandle(slideShowWindow_); }
+  const SlideShowState& SlideShow() const { return slides_; }
+  void StepSlideBack() override { slides_.StepBack(); }
+  void SlideShowEnding(const CSlideShowFrame& show) override;
 
  protected:
   int OnCreate(CREATESTRUCTA* cs);
@@ -49,13 +56,15 @@ class CMainFrame : public CFrameWnd, public CTwain {
   void OnAutoAdvanceCommand(UINT id);
   void OnUpdateAutoAdvanceCommand(CCmdUI& ui);
   void OnUpdateCloseAllWindows(CCmdUI& ui);
+  void OnSlideShow();
+  void OnUpdateSlideShow(CCmdUI& ui);
+  void OnTimer(UINT_PTR id);
 
  private:
   CSplitterWnd splitter_;
-  std::vector<std::string> slideNames_;
-  int slideIndex_ = 0;
+  SlideShowState slides_;  // names, folder and index of the running or last show
   int slideTimer_ = 0;
-  CWnd* slideShowWindow_ = nullptr;
+  HWND slideShowWindow_ = nullptr;  // looked up on use: the window may be gone
   CStatusBar statusBar_;
   CToolBar toolBar_;
   std::string shownFolder_;
