@@ -2,6 +2,7 @@
 
 #include "app/ImageBrowserApp.h"
 #include "app/Resource.h"
+#include "browser/BrowserState.h"
 #include "browser/FileNames.h"
 #include "browser/ListMessages.h"
 #include "browser/MyListView.h"
@@ -153,6 +154,15 @@ void CMainFrame::OnUpdateAutoAdvanceCommand(CCmdUI& ui) {
 
 namespace {
 constexpr UINT kSlideTimerPeriod = 3000;
+
+// How many items of the show's listing are still selected. A relisting (the thumbnail worker's,
+// a refresh, a drive change) clears the selection and another folder has its own: neither says
+// anything about the show, which then runs through its names.
+int SelectedOfShow(const CMyListView& list, const SlideShowState& show) {
+  bool sameListing =
+      list.CurrentFolder() == show.folder && Browser().thumbnailClaims.ListingsOf(show.folder) == show.listing;
+  return sameListing ? list.SelectedCount() : static_cast<int>(show.names.size());
+}
 }  // namespace
 
 void CMainFrame::OnSlideShow() {
@@ -169,6 +179,7 @@ void CMainFrame::OnSlideShow() {
     slides_.names.push_back(records[static_cast<size_t>(index)].fileName);
   // The show keeps its folder: a later listing of the view does not change its pictures.
   slides_.folder = list->CurrentFolder();
+  slides_.listing = Browser().thumbnailClaims.ListingsOf(slides_.folder);
   slides_.index = 0;
   if (slides_.names.empty()) return;
   CSlideShowFrame* show = OpenSlideShow(PathJoin(slides_.folder, slides_.names.front()), this, this);
@@ -192,7 +203,7 @@ void CMainFrame::OnTimer(UINT_PTR id) {
     return;
   }
   CMyListView* list = ListView();
-  if (slides_.Advance(list ? list->SelectedCount() : 0))
+  if (slides_.Advance(list ? SelectedOfShow(*list, slides_) : 0))
     show->Show(PathJoin(slides_.folder, slides_.names[static_cast<size_t>(slides_.index)]));
   else
     show->PostMessage(WM_CLOSE);

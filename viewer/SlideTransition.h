@@ -53,6 +53,7 @@ struct SlideShowState {
   std::vector<std::string> names;
   std::string folder;
   int index = 0;
+  unsigned listing = 0;  // which listing of the folder the names were picked from
 
   // F2: back by two when at the third picture or later, so the next tick shows the previous one.
   void StepBack() {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/Resource.h"
+#include "browser/BrowserState.h"
 #include "browser/ListMessages.h"
 #include "browser/MyListView.h"
 #include "image/JpegFile.h"
@@ -41,6 +42,10 @@ class SlideShow : public AppTest {
     list_ = Frame()->ListView();
     for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) WritePicture(dir_ / name, 64, 48, 200, 10);
     List(dir_.Path());
+    // The thumbnail worker writes the three thumbnails, then lists the folder again; the tests
+    // start once that is over, so that their selections stay.
+    ASSERT_TRUE(PumpUntil([&] { return Browser().thumbnailClaims.ListingsOf(dir_.Path()) >= 2; }, 20000));
+    PumpMessages(200);
     ASSERT_EQ(list_->ItemCount(), 3);
   }
   void TearDown() override {
@@ -209,6 +214,21 @@ TEST_F(SlideShow, AShowDestroyedWithoutClosingLeavesNoWindowBehindInTheFrame) {
   EXPECT_EQ(Frame()->SlideShowWindow(), nullptr);
   Tick();  // nothing to advance, nothing touched
   EXPECT_FALSE(TimerWasRunning());
+}
+
+TEST_F(SlideShow, ARelistingOfTheFolderDoesNotEndTheShow) {
+  // Relisting clears the list's selection; the show goes on through its own names.
+  CSlideShowFrame* show = Start({0, 1, 2});
+  ASSERT_NE(show, nullptr);
+  list_->SendMessage(kWmListFolder, 0, 0);
+  ASSERT_EQ(list_->SelectedCount(), 0);
+  Tick();
+  EXPECT_EQ(Frame()->SlideShowWindow(), show);
+  EXPECT_EQ(Shown(show), dir_ / "b.jpg");
+  Tick();
+  EXPECT_EQ(Shown(show), dir_ / "c.jpg");
+  Tick();
+  EXPECT_EQ(Frame()->SlideShowWindow(), nullptr);
 }
 
 TEST_F(SlideShow, TheShowKeepsItsFolderWhenTheListMovesOn) {
