@@ -18,5 +18,6 @@ fi
 
 LUMAVEX_SKIP_HOST=1 "$root/scripts/build.sh" --target slideshow_bench >/dev/null
 bench=$root/build/mingw/bench/slideshow_bench.exe
-# Wine sees the Unix root as drive Z:; the prefix's desktop is 1280 x 1024.
-"$root/scripts/wine-run.sh" --prefix "$root/build/mingw/wineprefix" "$bench" "$@" "Z:${photo//\//\\}"
+# A prefix of its own (its desktop is 1280 x 1024), so that tests may run meanwhile. Wine sees the
+# Unix root as drive Z:.
+"$root/scripts/wine-run.sh" --prefix "$root/build/mingw/wineprefix-bench" "$bench" "$@" "Z:${photo//\//\\}"
