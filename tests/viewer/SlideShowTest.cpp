@@ -223,9 +223,10 @@ TEST_F(SlideShow, ARelistingOfTheFolderDoesNotEndTheShow) {
   list_->SendMessage(kWmListFolder, 0, 0);
   ASSERT_EQ(list_->SelectedCount(), 0);
   Tick();
-  EXPECT_EQ(Frame()->SlideShowWindow(), show);
+  ASSERT_EQ(Frame()->SlideShowWindow(), show);
   EXPECT_EQ(Shown(show), dir_ / "b.jpg");
   Tick();
+  ASSERT_EQ(Frame()->SlideShowWindow(), show);
   EXPECT_EQ(Shown(show), dir_ / "c.jpg");
   Tick();
   EXPECT_EQ(Frame()->SlideShowWindow(), nullptr);
@@ -239,6 +240,7 @@ TEST_F(SlideShow, TheShowKeepsItsFolderWhenTheListMovesOn) {
   List(other.Path());
   Select({0, 1, 2, 3});
   Tick();
+  ASSERT_EQ(Frame()->SlideShowWindow(), show);
   EXPECT_EQ(Shown(show), dir_ / "b.jpg");
   ASSERT_NE(show->View()->Picture(), nullptr);
   EXPECT_EQ(show->View()->Picture()->width, 64u);
