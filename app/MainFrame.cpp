@@ -4,6 +4,7 @@
 
 #include "app/ImageBrowserApp.h"
 #include "app/Resource.h"
+#include "browser/BrowserState.h"
 #include "browser/FileNames.h"
 #include "browser/ListMessages.h"
 #include "browser/MyListView.h"
@@ -70,6 +71,9 @@ const MessageMap CMainFrame::kMessageMap{
         OnUpdateCommandRange(ID_FAVORITE_FIRST, ID_FAVORITE_LAST, &CMainFrame::OnUpdateFavorite),
         OnCommand(ID_VIEW_WALLPAPER, &CMainFrame::OnSetAsWallpaper),
         OnUpdateCommand(ID_VIEW_WALLPAPER, &CMainFrame::OnUpdateSetAsWallpaper),
+        OnCommand(ID_TOOLS_SLIDESHOW, &CMainFrame::OnSlideShow),
+        OnUpdateCommand(ID_TOOLS_SLIDESHOW, &CMainFrame::OnUpdateSlideShow),
+        OnWmTimer(&CMainFrame::OnTimer),
     },
 };
 
@@ -189,6 +193,48 @@ void CMainFrame::OnUpdateSendMail(CCmdUI& ui) {
   ui.Enable(list && list->SelectedCount() > 0);
 }
 
+namespace {
+constexpr UINT kSlideTimerPeriod = 3000;
+
+// How many items of the show's listing are still selected. A relisting (the thumbnail worker's,
+// a refresh, a drive change) clears the selection and another folder has its own: neither says
+// anything about the show, which then runs through its names.
+int SelectedOfShow(const CMyListView& list, const SlideShowState& show) {
+  bool sameListing =
+      list.CurrentFolder() == show.folder && Browser().thumbnailClaims.ListingsOf(show.folder) == show.listing;
+  return sameListing ? list.SelectedCount() : static_cast<int>(show.names.size());
+}
+}  // namespace
+
+void CMainFrame::OnSlideShow() {
+  CMyListView* list = ListView();
+  if (!list) return;
+  // One show at a time: the old one goes first, taking its timer with it.
+  if (CSlideShowFrame* running = SlideShowWindow()) running->DestroyWindow();
+  slides_.names.clear();
+  const auto& records = list->Records();
+  int index = -1;
+  while ((index = static_cast<int>(list->SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(index), LVNI_SELECTED))) >=
+             0 &&
+         static_cast<size_t>(index) < records.size())
+    slides_.names.push_back(records[static_cast<size_t>(index)].fileName);
+  // The show keeps its folder: a later listing of the view does not change its pictures.
+  slides_.folder = list->CurrentFolder();
+  slides_.listing = Browser().thumbnailClaims.ListingsOf(slides_.folder);
+  slides_.index = 0;
+  if (slides_.names.empty()) return;
+  CSlideShowFrame* show = OpenSlideShow(PathJoin(slides_.folder, slides_.names.front()), this, this);
+  if (!show) return;
+  slideShowWindow_ = show->m_hWnd;
+  slideTimer_ = 1;
+  SetTimer(m_hWnd, static_cast<UINT_PTR>(slideTimer_), kSlideTimerPeriod, nullptr);
+}
+
+void CMainFrame::OnUpdateSlideShow(CCmdUI& ui) {
+  CMyListView* list = ListView();
+  ui.Enable(list && list->SelectedCount() > 0);
+}
+
 void CMainFrame::OnSelectSource() { SelectSource(); }
 
 void CMainFrame::OnAcquire() { Acquire(); }
@@ -299,4 +345,26 @@ void CMainFrame::OnSetAsWallpaper() {
 void CMainFrame::OnUpdateSetAsWallpaper(CCmdUI& ui) {
   CMyListView* list = ListView();
   ui.Enable(list && list->FocusedItem() >= 0);
+}
+
+void CMainFrame::OnTimer(UINT_PTR id) {
+  if (slideTimer_ == 0 || id != static_cast<UINT_PTR>(slideTimer_) || Viewers().autoAdvancePaused) return;
+  CSlideShowFrame* show = SlideShowWindow();
+  if (!show) {
+    // The show's window went without telling: nothing left to advance.
+    KillTimer(m_hWnd, id);
+    return;
+  }
+  CMyListView* list = ListView();
+  if (slides_.Advance(list ? SelectedOfShow(*list, slides_) : 0))
+    show->Show(PathJoin(slides_.folder, slides_.names[static_cast<size_t>(slides_.index)]));
+  else
+    show->PostMessage(WM_CLOSE);
+}
+
+void CMainFrame::SlideShowEnding(const CSlideShowFrame& show) {
+  // Only the running show stops the timer; an older window's end leaves a newer show running.
+  if (show.m_hWnd != slideShowWindow_) return;
+  if (slideTimer_) KillTimer(m_hWnd, static_cast<UINT_PTR>(slideTimer_));
+  slideShowWindow_ = nullptr;
 }

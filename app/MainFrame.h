@@ -9,6 +9,8 @@
 #include "framework/Splitter.h"
 #include "menus/CoolMenuManager.h"
 #include "scan/Twain.h"
+#include "viewer/SlideShowFrame.h"
+#include "viewer/SlideTransition.h"
 
 class CDriveView;
 class CMyListView;
@@ -19,7 +21,7 @@ int InitialPaneExtent(int column, int extent);
 // The "ThumbnailSize" code of a thumbnail size command, or -1.
 int ThumbnailCodeOfCommand(UINT id);
 
-class CMainFrame : public CFrameWnd, public CTwain {
+class CMainFrame : public CFrameWnd, public CTwain, public SlideShowHost {
  public:
   LUMAVEX_RUNTIME_CLASS
   static const MessageMap kMessageMap;
@@ -39,6 +41,11 @@ class CMainFrame : public CFrameWnd, public CTwain {
   CMyScrollView* Preview() const;
   CSplitterWnd& Splitter() { return splitter_; }
   CCoolMenuManager& MenuManager() { return menuManager_; }
+  // The running slide show's window, or null.
+  CSlideShowFrame* SlideShowWindow() const { return CSlideShowFrame::FromHandle(slideShowWindow_); }
+  const SlideShowState& SlideShow() const { return slides_; }
+  void StepSlideBack() override { slides_.StepBack(); }
+  void SlideShowEnding(const CSlideShowFrame& show) override;
 
  protected:
   int OnCreate(CREATESTRUCTA* cs);
@@ -72,13 +79,16 @@ class CMainFrame : public CFrameWnd, public CTwain {
   void OnSetAsWallpaper();
   void OnUpdateSetAsWallpaper(CCmdUI& ui);
 
+  void OnSlideShow();
+  void OnUpdateSlideShow(CCmdUI& ui);
+  void OnTimer(UINT_PTR id);
+
  private:
   CSplitterWnd splitter_;
   CCoolMenuManager menuManager_;
-  std::vector<std::string> slideNames_;
-  int slideIndex_ = 0;
+  SlideShowState slides_;  // names, folder and index of the running or last show
   int slideTimer_ = 0;
-  CWnd* slideShowWindow_ = nullptr;
+  HWND slideShowWindow_ = nullptr;  // looked up on use: the window may be gone
   CStatusBar statusBar_;
   CToolBar toolBar_;
   std::string shownFolder_;

@@ -1,0 +1,188 @@
+#include "viewer/MySlideShowView.h"
+
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "framework/File.h"
+#include "viewer/SlideTransition.h"
+#include "viewer/ViewerList.h"
+
+namespace {
+
+constexpr unsigned kClosingPause = 500;
+
+uint64_t RealNow() {
+  static const int64_t frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f.QuadPart > 0 ? f.QuadPart : 1;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<uint64_t>(now.QuadPart / frequency * 1000000 + now.QuadPart % frequency * 1000000 / frequency);
+}
+
+void RealSleep(unsigned milliseconds) { Sleep(milliseconds); }
+
+SlidePacing& Pacing() {
+  static SlidePacing pacing{&RealNow, &RealSleep};
+  return pacing;
+}
+
+// A key press or a click waiting for this thread ends the transition: the show answers at once.
+// Key releases do not count, or the release of the key that started the show would end its first
+// transition.
+bool InputWaiting() {
+  MSG msg;
+  constexpr UINT kPresses[] = {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
+  for (UINT message : kPresses)
+    if (PeekMessageA(&msg, nullptr, message, message, PM_NOREMOVE | PM_NOYIELD)) return true;
+  return false;
+}
+
+// Waits until `deadline` (microseconds of the pacing clock).
+void WaitUntil(uint64_t deadline) {
+  const uint64_t now = Pacing().nowMicroseconds();
+  if (deadline > now) Pacing().sleep(static_cast<unsigned>((deadline - now + 999) / 1000));
+}
+
+}  // namespace
+
+void SetSlidePacing(const SlidePacing& pacing) {
+  Pacing().nowMicroseconds = pacing.nowMicroseconds ? pacing.nowMicroseconds : &RealNow;
+  Pacing().sleep = pacing.sleep ? pacing.sleep : &RealSleep;
+}
+
+SlideCanvas::SlideCanvas(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  dc_ = CreateCompatibleDC(nullptr);
+  if (!dc_) return;
+  void* bits = nullptr;
+  bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap_) previous_ = SelectObject(dc_, bitmap_);
+}
+
+SlideCanvas::~SlideCanvas() {
+  if (bitmap_) {
+    SelectObject(dc_, previous_);
+    DeleteObject(bitmap_);
+  }
+  if (dc_) DeleteDC(dc_);
+}
+
+SlideTransitionChoice ChooseSlideTransition() {
+  SlideTransitionChoice choice;
+  choice.effect = TransitionEffectOf(rand());
+  if (choice.effect == 13 || choice.effect == 14) choice.strips = InterleaveStripsOf(rand());
+  return choice;
+}
+
+int RunSlideTransition(HDC target, HDC source, int width, int height, SlideTransitionChoice choice) {
+  const uint64_t pause = static_cast<uint64_t>(TransitionPause(choice.effect)) * 1000;
+  std::vector<SlideBlit> blits;
+  uint64_t deadline = Pacing().nowMicroseconds();
+  int step = 0;
+  for (; TransitionStep(choice.effect, width, height, choice.strips, step, blits); ++step) {
+    if (InputWaiting()) break;
+    for (const SlideBlit& b : blits) BitBlt(target, b.x, b.y, b.width, b.height, source, b.sourceX, b.sourceY, SRCCOPY);
+    GdiFlush();
+    // The pause runs from the step's start, so drawing does not lengthen the effect.
+    deadline += pause;
+    if (pause) WaitUntil(deadline);
+  }
+  // Some effects leave rows or columns out (the last few rows of a wipe, the first row of the
+  // interleaved rows): the whole picture is on screen at the end in every case.
+  BitBlt(target, 0, 0, width, height, source, 0, 0, SRCCOPY);
+  GdiFlush();
+  return step;
+}
+
+const CRuntimeClass CMySlideShowView::kClass{"CMySlideShowView", &CScrollView::kClass,
+                                             &CreateObjectOf<CMySlideShowView>};
+const MessageMap CMySlideShowView::kMessageMap{
+    &CScrollView::kMessageMap,
+    {
+        OnMessage(WM_KEYDOWN, &CMySlideShowView::OnKeyDown),
+        OnMessage(WM_LBUTTONDOWN, &CMySlideShowView::OnLButtonDown),
+    },
+};
+
+const char* CMySlideShowView::ViewClass() const {
+  return RegisterClass(CS_DBLCLKS, LoadCursorA(nullptr, IDC_ARROW), static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+}
+
+bool CMySlideShowView::Create(CWnd* parent, UINT id, const RECT& rect, DWORD style) {
+  return CreateEx(0, ViewClass(), "", style, rect, parent, id);
+}
+
+void CMySlideShowView::SetImage(const std::string& path) {
+  try {
+    // The old picture goes first: a 32-bit process may not hold two large ones at once.
+    picture_.reset();
+    auto picture = std::make_unique<CDib>();
+    CFile file;
+    if (file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite)) {
+      picture->Read(file);
+      picture->PrepareForDisplay();
+    }
+    picture_ = std::move(picture);
+    path_ = path;
+  } catch (const std::bad_alloc&) {
+    // Out of memory: a black slide, as for a file that cannot be decoded.
+    picture_.reset();
+  }
+  InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+void CMySlideShowView::OnInitialUpdate() {
+  CScrollView::OnInitialUpdate();
+  SetScrollSizes(MM_TEXT, SIZE{0, 0});
+}
+
+void CMySlideShowView::OnDraw(HDC dc) {
+  if (Present(dc, ChooseSlideTransition()) < 0) return;
+  // The picture stands still a moment before the show takes the next message.
+  if (!InputWaiting()) Pacing().sleep(kClosingPause);
+}
+
+int CMySlideShowView::Present(HDC dc, SlideTransitionChoice choice) {
+  SetBkMode(dc, OPAQUE);
+  SetBkColor(dc, RGB(0, 0, 0));
+  if (path_.empty() || !picture_ || !picture_->bits) return -1;
+  const CDib& picture = *picture_;
+  const RECT client = GetClientRect();
+  const ComposedSize size =
+      SlideComposedSize(static_cast<int>(picture.width), static_cast<int>(picture.height), client.right, client.bottom,
+                        GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  if (size.width <= 0 || size.height <= 0) return -1;
+  const RECT composed{0, 0, size.width, size.height};
+  SetStretchBltMode(dc, COLORONCOLOR);
+  // Only the composed area is ever copied, so the off-screen picture has that size, not the
+  // photo's: a few megabytes instead of tens for a large photo.
+  SlideCanvas canvas(size.width, size.height);
+  if (!canvas) {
+    // No memory for the off-screen picture: draw it directly, without a transition.
+    DrawPicture(dc, picture, composed);
+    return -1;
+  }
+  DrawPicture(canvas.dc(), picture, composed);
+  return RunSlideTransition(dc, canvas.dc(), size.width, size.height, choice);
+}
+
+LRESULT CMySlideShowView::OnKeyDown(WPARAM wParam, LPARAM lParam) {
+  // The show's keys work while the view has the focus.
+  ::SendMessageA(GetParent(m_hWnd), WM_KEYDOWN, wParam, lParam);
+  return Default();
+}
+
+LRESULT CMySlideShowView::OnLButtonDown(WPARAM, LPARAM) {
+  Viewers().autoAdvancePaused ^= 1;
+  return Default();
+}
