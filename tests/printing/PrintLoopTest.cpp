@@ -48,9 +48,11 @@ class PrintLoop : public testing::Test {
     ASSERT_TRUE(frame_->CreateFrame(CWnd::RegisterClass(0), "Loop", WS_OVERLAPPEDWINDOW));
     RECT r{0, 0, 200, 200};
     ASSERT_TRUE(view_.Create(frame_, AFX_IDW_PANE_FIRST, r));
+    WaitForPrinterIdle();
     pdfsBefore_ = PdfFiles();
   }
   void TearDown() override {
+    WaitForPrinterIdle();
     RemoveNewPdfs(pdfsBefore_);
     view_.DestroyWindow();
     frame_->DestroyWindow();

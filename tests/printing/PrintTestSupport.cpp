@@ -124,6 +124,16 @@ std::string WaitForNewPdf(const std::set<std::string>& before, DWORD timeoutMs) 
   return "";
 }
 
+void WaitForPrinterIdle(DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < timeoutMs) {
+    // wc always prints, so an empty queue is told apart from a failed command.
+    std::string jobs = RunHostTool("lpstat -o | wc -l");
+    if (!jobs.empty() && std::atoi(jobs.c_str()) == 0) return;
+    Sleep(300);
+  }
+}
+
 std::string RunHostTool(const std::string& commandLine) {
   // Wine starts Unix programs by their Unix path; their output goes to a file.
   // The output file lies in the PDF folder, whose Unix path is known.

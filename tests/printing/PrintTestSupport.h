@@ -36,6 +36,9 @@ std::set<std::string> PdfFiles();
 void RemoveNewPdfs(const std::set<std::string>& keep);
 // Waits for a PDF file that is not in `before` to be complete; its path, or "".
 std::string WaitForNewPdf(const std::set<std::string>& before, DWORD timeoutMs = 60000);
+// Waits until the spooler holds no job, so that a late PDF of an earlier test never passes for a
+// later test's.
+void WaitForPrinterIdle(DWORD timeoutMs = 60000);
 
 // Runs a program of the machine (a Unix path) and returns what it wrote, or "" when it did not run.
 std::string RunHostTool(const std::string& commandLine);

@@ -46,6 +46,7 @@ class Printing : public AppTest {
   void SetUp() override {
     AppTest::SetUp();
     ASSERT_FALSE(PdfFolder().empty()) << "run through tests/printing/run-with-printer.sh";
+    WaitForPrinterIdle();
     pdfsBefore_ = PdfFiles();
     ASSERT_TRUE(app_.InitInstance());
     list_ = Frame()->ListView();
@@ -55,6 +56,7 @@ class Printing : public AppTest {
       viewer->SendMessage(WM_CLOSE);
     if (CPrintPreview* preview = ActivePrintPreview()) preview->Close();
     AppTest::TearDown();
+    WaitForPrinterIdle();
     RemoveNewPdfs(pdfsBefore_);
   }
   // A folder of `count` solid pictures named so that the name order is the index order; the
