@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "browser/AnnotationStore.h"
 #include "browser/FolderScan.h"
 #include "browser/ThumbnailSlots.h"
 #include "framework/View.h"
@@ -70,6 +71,9 @@ class CMyListView : public CListView {
   const std::vector<int>& LoadedFlags() const { return loaded_; }
   HIMAGELIST Thumbnails() const { return thumbnails_; }
   bool AutoAdvanceRunning() const { return autoAdvance_ != 0; }
+  const AnnotationMap& Annotations() const { return annotations_; }
+  // Names of the selected items in index order.
+  std::vector<std::string> SelectedNames() const;
 
  protected:
   LRESULT OnListFolder(WPARAM, LPARAM);
@@ -88,6 +92,8 @@ class CMyListView : public CListView {
   void OnStopAutoAdvance();
   void OnUpdateStopAutoAdvance(CCmdUI& ui);
   void OnUpdateStartAutoAdvance(CCmdUI& ui);
+  void OnAnnotate();
+  void OnFind();
 
  private:
   // Image index of item `index`'s picture, making it from the thumbnail file when needed; the
@@ -107,7 +113,7 @@ class CMyListView : public CListView {
   int currentItem_ = -1;
   std::vector<int> loaded_;
   ThumbnailSlots slots_;
-  std::map<std::string, std::string> annotations_;
+  AnnotationMap annotations_;
   HIMAGELIST thumbnails_ = nullptr;
   HIMAGELIST smallImages_ = nullptr;
   int autoAdvance_ = 0;
