@@ -6,6 +6,7 @@
 #include "browser/MyListView.h"
 #include "image/ImageSettings.h"
 #include "navigation/DriveView.h"
+#include "search/FindDlg.h"
 #include "viewer/MyScrollView.h"
 #include "viewer/ViewerList.h"
 
@@ -145,4 +146,9 @@ void CMainFrame::OnAutoAdvanceCommand(UINT id) {
 void CMainFrame::OnUpdateAutoAdvanceCommand(CCmdUI& ui) {
   CMyListView* list = ListView();
   if (!list || !list->OnCmdMsg(ui.id, 0, &ui)) ui.Enable(false);
+}
+
+void CMainFrame::PostNcDestroy() {
+  DestroyFindDialog();
+  CFrameWnd::PostNcDestroy();
 }
