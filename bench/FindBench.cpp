@@ -13,6 +13,7 @@
 
 #include "app/ImageBrowserApp.h"
 #include "app/MainFrame.h"
+#include "app/Resource.h"
 #include "bench/BenchSupport.h"
 #include "browser/AnnotationFile.h"
 #include "browser/ListMessages.h"

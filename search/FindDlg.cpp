@@ -91,7 +91,7 @@ bool CFindDlg::OnInitDialog() {
   InsertColumns();
   MeasureLayout();
   ::SendMessageA(animation_, ACM_OPENA, reinterpret_cast<WPARAM>(GetModuleHandleA(nullptr)),
-               reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(IDR_FIND_CLIP)));
+                 reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(IDR_FIND_CLIP)));
   SetMode(kCollapsed);
   HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_FIND_SMALL), IMAGE_ICON,
                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));

@@ -76,7 +76,9 @@ TEST(AnnotationRecords, EveryCutGivesTheCompleteRecordsBeforeIt) {
     EXPECT_EQ(parse.records, expected) << "cut at " << cut;
     EXPECT_EQ(map.size(), expected) << "cut at " << cut;
     EXPECT_LE(parse.completeEnd, cut);
-    if (expected == 3) EXPECT_EQ(map["c.jpg"], "three\r\nlines");
+    if (expected == 3) {
+      EXPECT_EQ(map["c.jpg"], "three\r\nlines");
+    }
   }
 }
 
