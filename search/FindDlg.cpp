@@ -62,7 +62,7 @@ const MessageMap CFindDlg::kMessageMap{
         OnWmSize(&CFindDlg::OnSize),
         OnNotify(NM_DBLCLK, IDC_FIND_RESULTS, &CFindDlg::OnResultDoubleClick),
         OnMessage(kWmSearchBegin, &CFindDlg::OnSearchBegin),
-        OnMessage(kWmSearchRow, &CFindDlg::OnSearchRow),
+        OnMessage(kWmSearchRows, &CFindDlg::OnSearchRows),
         OnMessage(kWmSearchEnded, &CFindDlg::OnSearchEnded),
         OnMessage(WM_DESTROY, &CFindDlg::OnDestroy),
     },
@@ -207,26 +207,35 @@ void CFindDlg::SetRowText(int row, int column, const std::string& text) {
   ::SendMessageA(results_, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
-LRESULT CFindDlg::OnSearchRow(WPARAM, LPARAM lParam) {
-  // A search told to stop while this row was on its way shows it no more.
-  if (!search_ || search_->running.load() != 1) return 0;
-  const auto& row = *reinterpret_cast<const SearchRow*>(lParam);
+LRESULT CFindDlg::OnSearchRows(WPARAM, LPARAM lParam) {
+  const auto& rows = *reinterpret_cast<const std::vector<SearchRow>*>(lParam);
+  const int first = static_cast<int>(::SendMessageA(results_, LVM_GETITEMCOUNT, 0, 0));
+  for (const SearchRow& row : rows) {
+    // A search told to stop while these rows were on their way shows them no more.
+    if (!search_ || search_->running.load() != 1) break;
+    InsertRow(row);
+  }
+  const int last = static_cast<int>(::SendMessageA(results_, LVM_GETITEMCOUNT, 0, 0)) - 1;
+  if (last >= first) {
+    ::SendMessageA(results_, LVM_REDRAWITEMS, static_cast<WPARAM>(first), last);
+    ::UpdateWindow(results_);
+  }
+  return 0;
+}
+
+void CFindDlg::InsertRow(const SearchRow& row) {
   LVITEMA item{};
   item.mask = LVIF_TEXT | LVIF_PARAM;
   item.iItem = static_cast<int>(::SendMessageA(results_, LVM_GETITEMCOUNT, 0, 0));
   item.pszText = const_cast<char*>(row.fileName.c_str());
   item.lParam = row.recordIndex;
   const int index = static_cast<int>(::SendMessageA(results_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-  if (index < 0) return 0;
+  if (index < 0) return;
   SetRowText(index, 4, row.annotation);
-  if (row.record) {
-    SetRowText(index, 1, SizeColumnText(row.record->size));
-    SetRowText(index, 2, "JPEG Image");
-    SetRowText(index, 3, ModifiedColumnText(row.record->modified));
-  }
-  ::SendMessageA(results_, LVM_REDRAWITEMS, static_cast<WPARAM>(index), index);
-  ::UpdateWindow(results_);
-  return 0;
+  if (!row.record) return;
+  SetRowText(index, 1, SizeColumnText(row.record->size));
+  SetRowText(index, 2, "JPEG Image");
+  SetRowText(index, 3, ModifiedColumnText(row.record->modified));
 }
 
 LRESULT CFindDlg::OnSearchEnded(WPARAM, LPARAM) {

@@ -49,7 +49,7 @@ class CFindDlg : public CDialog {
   void OnSize(UINT type, int cx, int cy);
   void OnResultDoubleClick(NMHDR* header, LRESULT* result);
   LRESULT OnSearchBegin(WPARAM, LPARAM);
-  LRESULT OnSearchRow(WPARAM, LPARAM lParam);
+  LRESULT OnSearchRows(WPARAM, LPARAM lParam);
   LRESULT OnSearchEnded(WPARAM, LPARAM);
   void OnDestroy();
 
@@ -59,6 +59,7 @@ class CFindDlg : public CDialog {
   // Puts the buttons and the animation at rest: Find Now enabled and, when Stop had it, focused.
   void RestoreButtons();
   void SetRowText(int row, int column, const std::string& text);
+  void InsertRow(const SearchRow& row);
 
   CMyListView* list_;
   HWND results_ = nullptr;

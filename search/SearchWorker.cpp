@@ -1,5 +1,7 @@
 #include "search/SearchWorker.h"
 
+#include <vector>
+
 #include "framework/Thread.h"
 
 namespace {
@@ -7,9 +9,18 @@ namespace {
 unsigned __stdcall SearchWorker(void* parameter) {
   std::unique_ptr<SearchJob> job(static_cast<SearchJob*>(parameter));
   SendMessageA(job->dialog, kWmSearchBegin, 0, 0);
-  RunSearch(job->input, job->shared->running, [&job](const SearchRow& row) {
-    SendMessageA(job->dialog, kWmSearchRow, 0, reinterpret_cast<LPARAM>(&row));
+  std::vector<SearchRow> batch;
+  DWORD lastSend = GetTickCount();
+  auto send = [&] {
+    if (!batch.empty()) SendMessageA(job->dialog, kWmSearchRows, 0, reinterpret_cast<LPARAM>(&batch));
+    batch.clear();
+    lastSend = GetTickCount();
+  };
+  RunSearch(job->input, job->shared->running, [&](const SearchRow& row) {
+    batch.push_back(row);
+    if (batch.size() >= kSearchBatchRows || GetTickCount() - lastSend >= kSearchBatchMs) send();
   });
+  send();
   SendMessageA(job->dialog, kWmSearchEnded, 0, 0);
   job->shared->ended.store(true);
   return 0;
