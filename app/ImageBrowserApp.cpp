@@ -9,6 +9,7 @@
 #include "framework/MessageBox.h"
 #include "image/ImageSettings.h"
 #include "navigation/ProfileMruList.h"
+#include "search/FindDlg.h"
 
 const CRuntimeClass CImageBrowserApp::kClass{"CImageBrowserApp", &CWinApp::kClass};
 const MessageMap CImageBrowserApp::kMessageMap{
@@ -54,6 +55,7 @@ bool CImageBrowserApp::InitInstance() {
   SetRegistryKey(kRegistryCompany);
   LoadStdProfileSettings(4);
   FindApplicationFolder();
+  InstallFindDialog();
 
   int box = ThumbnailBoxForCode(GetProfileInt(kSettingsSection, kThumbnailSizeEntry, 1));
   if (box) SetThumbnailBox(box);

@@ -16,6 +16,7 @@
 #include "navigation/MailSender.h"
 #include "navigation/ProfileMruList.h"
 #include "scan/ScanFiles.h"
+#include "search/FindDlg.h"
 #include "viewer/MyScrollView.h"
 #include "viewer/ViewerList.h"
 #include "viewer/Wallpaper.h"
@@ -367,4 +368,9 @@ void CMainFrame::SlideShowEnding(const CSlideShowFrame& show) {
   if (show.m_hWnd != slideShowWindow_) return;
   if (slideTimer_) KillTimer(m_hWnd, static_cast<UINT_PTR>(slideTimer_));
   slideShowWindow_ = nullptr;
+}
+
+void CMainFrame::PostNcDestroy() {
+  DestroyFindDialog();
+  CFrameWnd::PostNcDestroy();
 }

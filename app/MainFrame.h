@@ -29,6 +29,8 @@ class CMainFrame : public CFrameWnd, public CTwain, public SlideShowHost {
 
   bool PreTranslateMessage(MSG* msg) override;
   bool OnCreateClient(CREATESTRUCTA* cs) override;
+  // The Find window goes with the frame.
+  void PostNcDestroy() override;
 
   // Shows `path` in the folder tree.
   void ShowFolder(const std::string& path);

@@ -4,13 +4,14 @@
 # each input limited to 1 GB per allocation and 2 GB resident. Prints executions per second per
 # target. Inputs that crash, leak, run out of memory or time out are copied to
 # fuzz/crashes/<target>/, where the normal test command replays them.
-# Usage: bench/fuzz.sh SECONDS [target...]   (targets: bmp_reader jpeg_reader thumbnail_writer file_names)
+# Usage: bench/fuzz.sh SECONDS [target...]   (targets: bmp_reader jpeg_reader thumbnail_writer file_names
+#        annotation_store)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:?usage: bench/fuzz.sh SECONDS [target...]}
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(bmp_reader jpeg_reader thumbnail_writer file_names)
+[ ${#targets[@]} -gt 0 ] || targets=(bmp_reader jpeg_reader thumbnail_writer file_names annotation_store)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 packages=(clang libclang-rt-dev cmake make libjpeg62-turbo-dev)

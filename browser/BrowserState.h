@@ -6,9 +6,15 @@
 
 #include "browser/ThumbnailClaims.h"
 
+class CMyListView;
+
 struct BrowserState {
   std::string appFolder;  // the program's folder, without a trailing backslash
   ThumbnailClaims thumbnailClaims;
+  // The Find window as the list view reaches it (supplied by the search module; null: none).
+  // Both run on the user-interface thread.
+  void (*showFind)(CMyListView& list) = nullptr;  // the Find command
+  void (*forgetFindAnnotations)() = nullptr;      // every listing
 };
 
 BrowserState& Browser();

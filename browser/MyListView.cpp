@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "app/Resource.h"
+#include "browser/AnnotationDlg.h"
+#include "browser/AnnotationFile.h"
 #include "browser/BrowserState.h"
 #include "browser/FileNames.h"
 #include "browser/ListMessages.h"
@@ -116,6 +118,8 @@ const MessageMap CMyListView::kMessageMap{
         OnUpdateCommand(ID_FILE_PRINT, &CMyListView::OnUpdatePrint),
         OnCommand(ID_FILE_PRINT_PREVIEW, &CView::OnFilePrintPreview),
         OnUpdateCommand(ID_FILE_PRINT_PREVIEW, &CMyListView::OnUpdatePrint),
+        OnCommand(ID_VIEW_ANNOTATE, &CMyListView::OnAnnotate),
+        OnCommand(ID_VIEW_FIND, &CMyListView::OnFind),
     },
 };
 
@@ -173,6 +177,7 @@ void CMyListView::ClearListing() {
   loaded_.clear();
   slots_.Reset(0, 0);
   annotations_.clear();
+  if (Browser().forgetFindAnnotations) Browser().forgetFindAnnotations();
   currentItem_ = -1;
 }
 
@@ -484,3 +489,33 @@ std::vector<std::string> CMyListView::SelectedPaths() const {
 }
 
 void CMyListView::OnAddToFavorites() { AddFileFavorites(SelectedPaths()); }
+std::vector<std::string> CMyListView::SelectedNames() const {
+  std::vector<std::string> names;
+  const auto& records = scanner_.Records();
+  int index = -1;
+  while ((index = static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(index), LVNI_SELECTED))) >= 0) {
+    if (index >= static_cast<int>(records.size())) break;
+    names.push_back(records[static_cast<size_t>(index)].fileName);
+  }
+  return names;
+}
+
+void CMyListView::OnAnnotate() {
+  // No folder listed yet: there is no store to read or write.
+  if (currentFolder_.empty()) return;
+  const std::string store = AnnotationPathOf(currentFolder_);
+  const bool single = SelectedCount() == 1;
+  if (single && !ReadAnnotationFile(store, annotations_)) TouchAnnotationFile(store);
+  CAnnotationDlg dialog(this);
+  if (single) {
+    const std::vector<std::string> names = SelectedNames();
+    auto found = names.empty() ? annotations_.end() : annotations_.find(names.front());
+    if (found != annotations_.end()) dialog.m_strText = found->second;
+  }
+  if (dialog.DoModal() != IDOK) return;
+  AppendAnnotations(store, SelectedNames(), dialog.m_strText);
+}
+
+void CMyListView::OnFind() {
+  if (Browser().showFind) Browser().showFind(*this);
+}

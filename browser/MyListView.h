@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "browser/AnnotationStore.h"
 #include "browser/FolderScan.h"
 #include "browser/PrintCache.h"
 #include "browser/PrintGrid.h"
@@ -80,6 +81,9 @@ class CMyListView : public CListView {
   const std::vector<int>& LoadedFlags() const { return loaded_; }
   HIMAGELIST Thumbnails() const { return thumbnails_; }
   bool AutoAdvanceRunning() const { return autoAdvance_ != 0; }
+  const AnnotationMap& Annotations() const { return annotations_; }
+  // Names of the selected items in index order.
+  std::vector<std::string> SelectedNames() const;
 
   // Printing of the folder's pictures as a grid (ListPrinting.cpp).
   bool OnPreparePrinting(CPrintInfo& info) override;
@@ -111,6 +115,8 @@ class CMyListView : public CListView {
   void OnUpdateStartAutoAdvance(CCmdUI& ui);
   void OnAddToFavorites();
   void OnUpdatePrint(CCmdUI& ui);
+  void OnAnnotate();
+  void OnFind();
 
  private:
   // Image index of item `index`'s picture, making it from the thumbnail file when needed; the
@@ -135,7 +141,7 @@ class CMyListView : public CListView {
   int currentItem_ = -1;
   std::vector<int> loaded_;
   ThumbnailSlots slots_;
-  std::map<std::string, std::string> annotations_;
+  AnnotationMap annotations_;
   HIMAGELIST thumbnails_ = nullptr;
   HIMAGELIST smallImages_ = nullptr;
   int autoAdvance_ = 0;

@@ -1,0 +1,17 @@
+#pragma once
+// The modal dialog that edits one annotation text. Made and run by the list view's Annotate
+// command on the user-interface thread; it lives on that command's stack.
+#include <string>
+
+#include "framework/Dialog.h"
+
+class CAnnotationDlg : public CDialog {
+ public:
+  LUMAVEX_RUNTIME_CLASS
+  static constexpr int kMaxChars = 256;
+
+  explicit CAnnotationDlg(CWnd* parent = nullptr);
+  void DoDataExchange(CDataExchange& dx) override;
+
+  std::string m_strText;
+};

@@ -1,0 +1,33 @@
+#pragma once
+// The record format of a folder's "Annotations" file: appended records of a 16-bit little-endian
+// name length, the name, a 16-bit little-endian text length and the text. Pure byte work, no
+// Windows calls; browser/AnnotationFile does the file access.
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+
+// Readers keep a name and a text each in a buffer of 260 bytes: longer parts are refused.
+inline constexpr size_t kMaxAnnotationPart = 259;
+
+using AnnotationMap = std::map<std::string, std::string>;
+
+struct AnnotationParse {
+  // Bytes up to the end of the last complete record; what follows is a record cut short.
+  size_t completeEnd = 0;
+  size_t records = 0;  // complete records, refused ones included
+  size_t refused = 0;  // complete records with a part longer than kMaxAnnotationPart
+};
+
+// Reads the records of `bytes` in order into `map` (the last record of a name wins, names compared
+// exactly). A record with a part longer than kMaxAnnotationPart is skipped and reading goes on; a
+// record cut short by the end of the bytes ends the reading.
+AnnotationParse ParseAnnotations(std::string_view bytes, AnnotationMap& map);
+
+// `part` cut to at most kMaxAnnotationPart bytes, never inside a double-byte character: a cut that
+// would leave a lead byte last drops that byte too. `isLeadByte` may be null (single-byte text).
+std::string CutAnnotationPart(std::string_view part, bool (*isLeadByte)(unsigned char) = nullptr);
+
+// Appends one record of `name` and `text` to `out`; both must be at most kMaxAnnotationPart long.
+void AppendAnnotationRecord(std::string& out, std::string_view name, std::string_view text);
