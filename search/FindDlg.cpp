@@ -210,14 +210,17 @@ void CFindDlg::SetRowText(int row, int column, const std::string& text) {
 LRESULT CFindDlg::OnSearchRows(WPARAM, LPARAM lParam) {
   const auto& rows = *reinterpret_cast<const std::vector<SearchRow>*>(lParam);
   const int first = static_cast<int>(::SendMessageA(results_, LVM_GETITEMCOUNT, 0, 0));
+  // The list draws once per batch, not once per inserted row and text.
+  ::SendMessageA(results_, WM_SETREDRAW, FALSE, 0);
   for (const SearchRow& row : rows) {
     // A search told to stop while these rows were on their way shows them no more.
     if (!search_ || search_->running.load() != 1) break;
     InsertRow(row);
   }
+  ::SendMessageA(results_, WM_SETREDRAW, TRUE, 0);
   const int last = static_cast<int>(::SendMessageA(results_, LVM_GETITEMCOUNT, 0, 0)) - 1;
   if (last >= first) {
-    ::SendMessageA(results_, LVM_REDRAWITEMS, static_cast<WPARAM>(first), last);
+    ::InvalidateRect(results_, nullptr, FALSE);
     ::UpdateWindow(results_);
   }
   return 0;
