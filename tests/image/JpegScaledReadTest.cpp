@@ -64,6 +64,7 @@ TEST_F(JpegScaledReadTest, TheScaleIsTheStrongestThatStillCoversTheTarget) {
   const std::string wide = WriteGradient("wide.jpg", 1600, 1200);
   const std::string odd = WriteGradient("odd.jpg", 1001, 601);
   const std::string tall = WriteGradient("tall.jpg", 600, 2000);
+  const std::string thin = WriteGradient("thin.jpg", 17, 800);
   const struct {
     const std::string& path;
     uint32_t target;
@@ -85,6 +86,9 @@ TEST_F(JpegScaledReadTest, TheScaleIsTheStrongestThatStillCoversTheTarget) {
       {tall, 70, 8},
       {tall, 75, 8},
       {tall, 76, 4},
+      // 17 x 800 at 1/8 is 3 x 100: wide enough for 3 columns, not high enough for their 141 rows.
+      {thin, 3, 4},
+      {thin, 2, 8},
   };
   for (const auto& c : cases) {
     ScaledJpeg read = ReadJpegRgbToWidth(c.path.c_str(), c.target);
