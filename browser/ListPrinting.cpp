@@ -15,30 +15,20 @@ int g_imagesPerPage = -1;
 
 PrintPicture LoadPrintPicture(const std::string& path, const GridLayout& grid, const PrintMetrics& metrics) {
   PrintPicture picture;
-  uint32_t width = 0;
-  uint32_t height = 0;
-  PixelBlock rgb = ReadJpegRgb(path.c_str(), width, height);
-  if (!rgb) return picture;
-  picture.sourceWidth = width;
-  picture.sourceHeight = height;
-  // Only the printed size is kept: a page of full photographs would not fit in the process.
-  const PrintRect cell = PlaceInCell(grid, metrics, 0, width, height);
-  const uint32_t target = cell.width > 0 ? static_cast<uint32_t>(cell.width) : 0;
-  if (target > 0 && target < width && ReducedHeight(target, width, height) > 0 &&
-      ReduceToWidth(rgb.get(), width, height, target)) {
-    height = ReducedHeight(target, width, height);
-    width = target;
-    PixelBlock small = AllocatePixels(PackedPictureBytes(width, height));
-    if (small) {
-      std::memcpy(small.get(), rgb.get(), static_cast<size_t>(PackedPictureBytes(width, height)));
-      rgb = std::move(small);
-    }
-  }
-  SwapRedBlue(rgb.get(), width, height);
-  FlipRowsVertically(rgb.get(), size_t{width} * 3, height);
-  picture.bits = std::move(rgb);
-  picture.width = width;
-  picture.height = height;
+  // Only the printed size is kept, and decoded at a reduced scale where the cell is much smaller
+  // than the photo: a page of full photographs would not fit in the process.
+  ScaledJpeg read = ReadJpegRgbScaled(path.c_str(), [&grid, &metrics](uint32_t width, uint32_t height) {
+    const PrintRect cell = PlaceInCell(grid, metrics, 0, width, height);
+    return cell.width > 0 ? static_cast<uint32_t>(cell.width) : 0u;
+  });
+  if (!read.pixels) return picture;
+  SwapRedBlue(read.pixels.get(), read.width, read.height);
+  FlipRowsVertically(read.pixels.get(), size_t{read.width} * 3, read.height);
+  picture.sourceWidth = read.sourceWidth;
+  picture.sourceHeight = read.sourceHeight;
+  picture.bits = std::move(read.pixels);
+  picture.width = read.width;
+  picture.height = read.height;
   return picture;
 }
 

@@ -92,7 +92,40 @@ struct DecodeJob {
   PixelBlock pixels;
   uint32_t width = 0;  // of the allocated picture
   uint32_t height = 0;
+  // A scaled read: the chooser of the target width, and what it chose (0: the full size).
+  const JpegTargetWidth* chooser = nullptr;
+  uint32_t target = 0;
+  uint32_t targetHeight = 0;
+  int denominator = 1;
 };
+
+// Asks the chooser for the target once the full size is known, and sets the library's strongest
+// scale whose output still covers the target in both directions.
+bool ChooseScale(DecodeJob& job) {
+  jpeg_decompress_struct& codec = job.codec;
+  const uint32_t width = codec.image_width, height = codec.image_height;
+  uint32_t target = 0;
+  try {
+    target = (*job.chooser)(width, height);
+  } catch (...) {
+    return false;
+  }
+  const uint32_t targetHeight = ReducedHeight(target, width, height);
+  if (target == 0 || target >= width || targetHeight == 0 || targetHeight > height) return true;
+  job.target = target;
+  job.targetHeight = targetHeight;
+  for (const int denominator : {8, 4, 2}) {
+    codec.scale_num = 1;
+    codec.scale_denom = static_cast<unsigned>(denominator);
+    jpeg_calc_output_dimensions(&codec);
+    if (codec.output_width >= target && codec.output_height >= targetHeight) {
+      job.denominator = denominator;
+      return true;
+    }
+  }
+  codec.scale_num = codec.scale_denom = 1;
+  return true;
+}
 
 // Rows of 3 components are decoded straight into the picture; 1 (gray) and 4 (CMYK) components
 // go through a library row and are converted. The declared size is checked and the picture
@@ -107,6 +140,7 @@ bool RunDecode(DecodeJob& job) {
   jpeg_stdio_src(&codec, job.file);
   job.errors.holdWarning = true;
   jpeg_read_header(&codec, TRUE);
+  if (job.chooser && !ChooseScale(job)) return false;
   jpeg_calc_output_dimensions(&codec);
   const int components = codec.output_components;
   if (components != 1 && components != 3 && components != 4) return false;
@@ -254,6 +288,42 @@ PixelBlock ReadJpegRgb(const char* path, uint32_t& width, uint32_t& height) {
   width = w;
   height = h;
   return std::move(job.pixels);
+}
+
+ScaledJpeg ReadJpegRgbScaled(const char* path, const JpegTargetWidth& targetWidth) {
+  ScaledJpeg result;
+  DecodeJob job;
+  job.chooser = &targetWidth;
+  job.file = path ? std::fopen(path, "rb") : nullptr;
+  if (!job.file) return result;
+  const bool decoded = RunDecode(job);
+  const uint32_t sourceWidth = job.codec.image_width, sourceHeight = job.codec.image_height;
+  jpeg_destroy_decompress(&job.codec);
+  std::fclose(job.file);
+  if (!decoded) return result;
+  uint32_t width = job.width, height = job.height;
+  if (job.target > 0 && (job.target < width || job.targetHeight < height)) {
+    if (!ReduceToSize(job.pixels.get(), width, height, job.target, job.targetHeight)) return result;
+    width = job.target;
+    height = job.targetHeight;
+    // Only the reduced picture is kept; without memory for the copy, the larger block holds it.
+    const uint64_t bytes = PackedPictureBytes(width, height);
+    if (PixelBlock fitted = AllocatePixels(bytes)) {
+      std::memcpy(fitted.get(), job.pixels.get(), static_cast<size_t>(bytes));
+      job.pixels = std::move(fitted);
+    }
+  }
+  result.pixels = std::move(job.pixels);
+  result.width = width;
+  result.height = height;
+  result.sourceWidth = sourceWidth;
+  result.sourceHeight = sourceHeight;
+  result.scaleDenominator = job.denominator;
+  return result;
+}
+
+ScaledJpeg ReadJpegRgbToWidth(const char* path, uint32_t targetWidth) {
+  return ReadJpegRgbScaled(path, [targetWidth](uint32_t, uint32_t) { return targetWidth; });
 }
 
 bool WriteJpegRgb(const char* path, const uint8_t* rgb, uint32_t width, uint32_t height, int quality) {

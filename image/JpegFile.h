@@ -4,6 +4,7 @@
 // message box and drive types come through image/ImagePlatform.h.
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "image/PixelBuffer.h"
@@ -16,6 +17,31 @@
 // whose memory cannot be had, is refused right after the header, before any decoding and without
 // a box; the library's own buffers are held to what the budget leaves beside the picture.
 PixelBlock ReadJpegRgb(const char* path, uint32_t& width, uint32_t& height);
+
+// A picture read at a reduced size: `width` x `height` pixels of a file whose own size is
+// sourceWidth x sourceHeight. All sizes are 0 unless pixels are returned.
+struct ScaledJpeg {
+  PixelBlock pixels;
+  uint32_t width = 0;
+  uint32_t height = 0;
+  uint32_t sourceWidth = 0;
+  uint32_t sourceHeight = 0;
+  int scaleDenominator = 1;  // the library's decoding scale used: 1/1, 1/2, 1/4 or 1/8
+};
+
+// The width wanted for a picture of the given full size; 0, or not less than the width, keeps the
+// full size. Called once, from the file's header. An exception it throws fails the read.
+using JpegTargetWidth = std::function<uint32_t(uint32_t width, uint32_t height)>;
+
+// Reads a file reduced to a target width T (with the height ReducedHeight(T, full size)), as
+// ReadJpegRgb followed by ReduceToSize would, but decodes at the smallest of the library's scales
+// 1/8, 1/4, 1/2 whose output is still at least T x that height, and area-averages the rest, so a
+// small target costs a fraction of the full decoding. Without a reduction (T is 0, not less than
+// the width, or gives no row) the full picture. Warnings, damaged files and refusals as
+// ReadJpegRgb, the budget applying to the decoded picture; a reduction that cannot get its scratch
+// memory fails the read. The result is packed RGB, top row first.
+ScaledJpeg ReadJpegRgbScaled(const char* path, const JpegTargetWidth& targetWidth);
+ScaledJpeg ReadJpegRgbToWidth(const char* path, uint32_t targetWidth);
 
 // Encodes an RGB buffer as a baseline JPEG of the given quality (0-100). True when the file was
 // written completely. A file that cannot be opened shows "JpegFile :\nCan't open <path>\n".

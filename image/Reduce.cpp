@@ -301,8 +301,11 @@ uint32_t ReducedHeight(uint32_t target, uint32_t width, uint32_t height) {
 }
 
 bool ReduceToWidth(uint8_t* block, uint32_t width, uint32_t height, uint32_t target) {
+  return ReduceToSize(block, width, height, target, ReducedHeight(target, width, height));
+}
+
+bool ReduceToSize(uint8_t* block, uint32_t width, uint32_t height, uint32_t target, uint32_t newHeight) {
   if (!block) return false;
-  const uint32_t newHeight = ReducedHeight(target, width, height);
   if (target == 0 || newHeight == 0 || target > width || newHeight > height) return false;
   // Every allocation happens while the reducer is made, before the block is touched.
   try {

@@ -26,6 +26,11 @@ uint32_t ReducedHeight(uint32_t target, uint32_t width, uint32_t height);
 // from AllocatePixels). Never throws.
 bool ReduceToWidth(uint8_t* block, uint32_t width, uint32_t height, uint32_t target);
 
+// The same to an exact target x targetHeight, for a caller that fixed the height from another
+// size of the same picture (its full size, when the block is a scaled-down decoding of it).
+// False, with the block unchanged, as above, and for a target that would enlarge either side.
+bool ReduceToSize(uint8_t* block, uint32_t width, uint32_t height, uint32_t target, uint32_t targetHeight);
+
 // The two instances: the target is the thumbnail box width or the wallpaper width.
 bool ReduceToThumbnailWidth(uint8_t* block, uint32_t width, uint32_t height);
 bool ReduceToWallpaperWidth(uint8_t* block, uint32_t width, uint32_t height);

@@ -391,8 +391,9 @@ TEST_F(Preview, APictureWhoseMemoryCannotBeHadLeavesItsCellBlank) {
   WriteSolid(dir_ / "b.jpg", kColours[1], 2000, 1500);
   WriteSolid(dir_ / "c.jpg", kColours[2], 160, 120);
   List();
-  // Room for the small pictures, not for the large one.
-  SetPixelAllocationLimit(1 << 20);
+  // Room for the small pictures (57 KB), not for the large one even decoded at a reduced scale
+  // (the cell is wider than its 1/8 scale, 250 pixels: read at 1/4, it takes 562 KB).
+  SetPixelAllocationLimit(1 << 18);
   CPrintPreview* preview = Open();
   SetPixelAllocationLimit(0);
   ASSERT_NE(preview, nullptr);
