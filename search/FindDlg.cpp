@@ -40,16 +40,6 @@ void MoveLeftTo(HWND parent, HWND control, int left) {
   SetWindowPos(control, nullptr, left, corner.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-std::string RowText(HWND list, int row, int column) {
-  char buffer[300] = "";
-  LVITEMA item{};
-  item.iSubItem = column;
-  item.pszText = buffer;
-  item.cchTextMax = sizeof buffer;
-  ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-  return buffer;
-}
-
 }  // namespace
 
 const CRuntimeClass CFindDlg::kClass{"CFindDlg", &CDialog::kClass};
@@ -61,6 +51,7 @@ const MessageMap CFindDlg::kMessageMap{
         OnMessage(WM_GETMINMAXINFO, &CFindDlg::OnGetMinMaxInfo),
         OnWmSize(&CFindDlg::OnSize),
         OnNotify(NM_DBLCLK, IDC_FIND_RESULTS, &CFindDlg::OnResultDoubleClick),
+        OnNotify(LVN_GETDISPINFOA, IDC_FIND_RESULTS, &CFindDlg::OnResultDisplayInfo),
         OnMessage(kWmSearchBegin, &CFindDlg::OnSearchBegin),
         OnMessage(kWmSearchRows, &CFindDlg::OnSearchRows),
         OnMessage(kWmSearchEnded, &CFindDlg::OnSearchEnded),
@@ -196,49 +187,47 @@ void CFindDlg::OnDestroy() {
 }
 
 LRESULT CFindDlg::OnSearchBegin(WPARAM, LPARAM) {
-  ::SendMessageA(results_, LVM_DELETEALLITEMS, 0, 0);
+  rows_.clear();
+  ::SendMessageA(results_, LVM_SETITEMCOUNT, 0, 0);
   return 0;
-}
-
-void CFindDlg::SetRowText(int row, int column, const std::string& text) {
-  LVITEMA item{};
-  item.iSubItem = column;
-  item.pszText = const_cast<char*>(text.c_str());
-  ::SendMessageA(results_, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
 LRESULT CFindDlg::OnSearchRows(WPARAM, LPARAM lParam) {
   const auto& rows = *reinterpret_cast<const std::vector<SearchRow>*>(lParam);
-  const int first = static_cast<int>(::SendMessageA(results_, LVM_GETITEMCOUNT, 0, 0));
-  // The list draws once per batch, not once per inserted row and text.
-  ::SendMessageA(results_, WM_SETREDRAW, FALSE, 0);
+  const size_t first = rows_.size();
   for (const SearchRow& row : rows) {
     // A search told to stop while these rows were on their way shows them no more.
     if (!search_ || search_->running.load() != 1) break;
-    InsertRow(row);
+    AppendRow(row);
   }
-  ::SendMessageA(results_, WM_SETREDRAW, TRUE, 0);
-  const int last = static_cast<int>(::SendMessageA(results_, LVM_GETITEMCOUNT, 0, 0)) - 1;
-  if (last >= first) {
-    ::InvalidateRect(results_, nullptr, FALSE);
-    ::UpdateWindow(results_);
-  }
+  if (rows_.size() == first) return 0;
+  ::SendMessageA(results_, LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+  // Painted when the dialog's thread is idle: no paint per batch while rows keep coming.
+  ::SendMessageA(results_, LVM_REDRAWITEMS, first, static_cast<LPARAM>(rows_.size() - 1));
   return 0;
 }
 
-void CFindDlg::InsertRow(const SearchRow& row) {
-  LVITEMA item{};
-  item.mask = LVIF_TEXT | LVIF_PARAM;
-  item.iItem = static_cast<int>(::SendMessageA(results_, LVM_GETITEMCOUNT, 0, 0));
-  item.pszText = const_cast<char*>(row.fileName.c_str());
-  item.lParam = row.recordIndex;
-  const int index = static_cast<int>(::SendMessageA(results_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-  if (index < 0) return;
-  SetRowText(index, 4, row.annotation);
-  if (!row.record) return;
-  SetRowText(index, 1, SizeColumnText(row.record->size));
-  SetRowText(index, 2, "JPEG Image");
-  SetRowText(index, 3, ModifiedColumnText(row.record->modified));
+void CFindDlg::AppendRow(const SearchRow& row) {
+  ResultRow shown;
+  shown.texts[0] = row.fileName;
+  shown.texts[4] = row.annotation;
+  shown.recordIndex = row.recordIndex;
+  if (row.record) {
+    shown.texts[1] = SizeColumnText(row.record->size);
+    shown.texts[2] = "JPEG Image";
+    shown.texts[3] = ModifiedColumnText(row.record->modified);
+  }
+  rows_.push_back(std::move(shown));
+}
+
+void CFindDlg::OnResultDisplayInfo(NMHDR* header, LRESULT* result) {
+  *result = 0;
+  LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(header)->item;
+  if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+  item.pszText[0] = '\0';
+  if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= rows_.size() || item.iSubItem < 0 || item.iSubItem > 4)
+    return;
+  lstrcpynA(item.pszText, rows_[static_cast<size_t>(item.iItem)].texts[item.iSubItem].c_str(), item.cchTextMax);
 }
 
 LRESULT CFindDlg::OnSearchEnded(WPARAM, LPARAM) {
@@ -261,13 +250,10 @@ void CFindDlg::OnResultDoubleClick(NMHDR*, LRESULT* result) {
   *result = 0;
   const int row = static_cast<int>(::SendMessageA(results_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
   if (row < 0 || !list_) return;
-  LVITEMA item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = row;
-  if (!::SendMessageA(results_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) || item.lParam < 0) return;
-  const std::string name = RowText(results_, row, 0);
+  if (static_cast<size_t>(row) >= rows_.size() || rows_[static_cast<size_t>(row)].recordIndex < 0) return;
+  const std::string& name = rows_[static_cast<size_t>(row)].texts[0];
   const auto& records = list_->Records();
-  int index = static_cast<int>(item.lParam);
+  int index = rows_[static_cast<size_t>(row)].recordIndex;
   // The list may have been sorted or listed again since: the row's file decides.
   if (index >= static_cast<int>(records.size()) || records[static_cast<size_t>(index)].fileName != name) {
     index = -1;

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "browser/AnnotationStore.h"
 #include "framework/Dialog.h"
@@ -48,6 +49,7 @@ class CFindDlg : public CDialog {
   LRESULT OnGetMinMaxInfo(WPARAM, LPARAM lParam);
   void OnSize(UINT type, int cx, int cy);
   void OnResultDoubleClick(NMHDR* header, LRESULT* result);
+  void OnResultDisplayInfo(NMHDR* header, LRESULT* result);
   LRESULT OnSearchBegin(WPARAM, LPARAM);
   LRESULT OnSearchRows(WPARAM, LPARAM lParam);
   LRESULT OnSearchEnded(WPARAM, LPARAM);
@@ -58,8 +60,7 @@ class CFindDlg : public CDialog {
   void MeasureLayout();
   // Puts the buttons and the animation at rest: Find Now enabled and, when Stop had it, focused.
   void RestoreButtons();
-  void SetRowText(int row, int column, const std::string& text);
-  void InsertRow(const SearchRow& row);
+  void AppendRow(const SearchRow& row);
 
   CMyListView* list_;
   HWND results_ = nullptr;
@@ -70,6 +71,13 @@ class CFindDlg : public CDialog {
   AnnotationMap annotations_;
   std::shared_ptr<SearchShared> search_;
   std::string searchFolder_;  // the list's folder when the rows were found
+  // The rows the results list shows: it holds no items of its own (owner data), so a search of
+  // thousands of files costs one count update per batch instead of five messages per row.
+  struct ResultRow {
+    std::string texts[5];
+    int recordIndex = -1;
+  };
+  std::vector<ResultRow> rows_;
 
   // Layout measured once, in pixels.
   int initialWidth_ = 0;

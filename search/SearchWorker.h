@@ -13,7 +13,7 @@
 
 inline constexpr UINT kWmSearchBegin = WM_APP + 0x51;
 inline constexpr UINT kWmSearchRows = WM_APP + 0x52;
-inline constexpr size_t kSearchBatchRows = 64;
+inline constexpr size_t kSearchBatchRows = 256;
 inline constexpr DWORD kSearchBatchMs = 16;
 inline constexpr UINT kWmSearchEnded = WM_APP + 0x53;
 

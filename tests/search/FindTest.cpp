@@ -4,6 +4,7 @@
 #include "app/Resource.h"
 #include "search/FindDlg.h"
 #include "search/FindResource.h"
+#include "search/SearchWorker.h"
 #include "tests/search/DialogDriver.h"
 #include "tests/search/FolderFixture.h"
 #include "viewer/MyScrollView.h"
@@ -171,7 +172,9 @@ TEST_F(Find, AListingEmptiesTheAnnotationsAlsoForAFolderWithoutPictures) {
 }
 
 TEST_F(Find, StopKeepsTheRowsFoundSoFar) {
-  for (int i = 0; i < 300; ++i) AddFile("p" + std::to_string(1000 + i) + ".jpg");
+  // Several batches of rows, so that Stop comes while rows are still on their way.
+  const int files = 6 * static_cast<int>(kSearchBatchRows);
+  for (int i = 0; i < files; ++i) AddFile("p" + std::to_string(10000 + i) + ".jpg");
   List();
   OpenFind();
   Type("", "");
@@ -183,11 +186,11 @@ TEST_F(Find, StopKeepsTheRowsFoundSoFar) {
   const int atStop = RowCount();
   WaitForSearch();
   EXPECT_EQ(RowCount(), atStop);
-  EXPECT_LT(atStop, 300);
+  EXPECT_LT(atStop, files);
   EXPECT_TRUE(IsWindowEnabled(Control(IDC_FIND_NOW)));
   EXPECT_FALSE(IsWindowEnabled(Control(IDC_FIND_STOP)));
   // The next search starts over.
-  EXPECT_EQ(Search("p1299", "").size(), 1u);
+  EXPECT_EQ(Search("p10299", "").size(), 1u);
 }
 
 TEST_F(Find, FindNowIsRefusedWhileASearchRuns) {
