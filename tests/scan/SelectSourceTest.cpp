@@ -113,7 +113,8 @@ TEST_F(SelectSource, ConfirmingTheDialogChoosesTheSourceThatAcquireOpens) {
   answer.join();
   PumpMessages();
   ASSERT_TRUE(seen.found);
-  ASSERT_GE(seen.selected, 0);
+  ASSERT_NE(seen.selected, LB_ERR);
+  ASSERT_LT(static_cast<size_t>(seen.selected), seen.sources.size());
   EXPECT_EQ(seen.sources[static_cast<size_t>(seen.selected)], "Lumavex Test Source");
   EXPECT_EQ(Frame()->LastReturnCode(), TWRC_SUCCESS);
   EXPECT_EQ(Frame()->State(), 3);
