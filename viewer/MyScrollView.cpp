@@ -144,6 +144,18 @@ SIZE ViewerWindowSize(uint32_t pictureWidth, uint32_t pictureHeight, int screenW
   return size;
 }
 
+void PlaceAsViewerWindow(HWND frame, const CDib* picture) {
+  SIZE size =
+      ViewerWindowSize(picture ? picture->width : 0, picture ? picture->height : 0, GetSystemMetrics(SM_CXSCREEN),
+                       GetSystemMetrics(SM_CYSCREEN), GetSystemMetrics(SM_CXFRAME), GetSystemMetrics(SM_CYFRAME),
+                       GetSystemMetrics(SM_CYCAPTION));
+  RECT desktop;
+  GetWindowRect(GetDesktopWindow(), &desktop);
+  int x = desktop.left + (desktop.right - desktop.left - size.cx) / 2;
+  int y = desktop.top + (desktop.bottom - desktop.top - size.cy) / 2;
+  MoveWindow(frame, x, y, size.cx, size.cy, TRUE);
+}
+
 const CRuntimeClass CViewerFrame::kClass{"CViewerFrame", &CFrameWnd::kClass};
 const MessageMap CViewerFrame::kMessageMap{
     &CFrameWnd::kMessageMap,
@@ -177,16 +189,7 @@ bool CViewerFrame::OnCreateClient(CREATESTRUCTA*) {
   view->SetImage(path_);
   SetActiveView(view, false);
 
-  const CDib* picture = view->Picture();
-  SIZE size =
-      ViewerWindowSize(picture ? picture->width : 0, picture ? picture->height : 0, GetSystemMetrics(SM_CXSCREEN),
-                       GetSystemMetrics(SM_CYSCREEN), GetSystemMetrics(SM_CXFRAME), GetSystemMetrics(SM_CYFRAME),
-                       GetSystemMetrics(SM_CYCAPTION));
-  RECT desktop;
-  GetWindowRect(GetDesktopWindow(), &desktop);
-  int x = desktop.left + (desktop.right - desktop.left - size.cx) / 2;
-  int y = desktop.top + (desktop.bottom - desktop.top - size.cy) / 2;
-  MoveWindow(m_hWnd, x, y, size.cx, size.cy, TRUE);
+  PlaceAsViewerWindow(m_hWnd, view->Picture());
   return true;
 }
 

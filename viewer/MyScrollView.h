@@ -47,6 +47,8 @@ class CMyScrollView : public CScrollView {
 // but no wider than the screen and no taller than the screen less 20 pixels.
 SIZE ViewerWindowSize(uint32_t pictureWidth, uint32_t pictureHeight, int screenWidth, int screenHeight, int frameWidth,
                       int frameHeight, int captionHeight);
+// Sizes `frame` for `picture` by that rule and centres it on the desktop.
+void PlaceAsViewerWindow(HWND frame, const CDib* picture);
 
 // A top-level window that shows one picture file. It deletes itself with its window and leaves
 // the viewer list then, whatever destroyed it.

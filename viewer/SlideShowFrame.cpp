@@ -54,16 +54,7 @@ bool CSlideShowFrame::OnCreateClient(CREATESTRUCTA*) {
   SetActiveView(view, false);
 
   // Sized and centred like a viewer window until the full-screen placement replaces it.
-  const CDib* picture = view->Picture();
-  SIZE size =
-      ViewerWindowSize(picture ? picture->width : 0, picture ? picture->height : 0, GetSystemMetrics(SM_CXSCREEN),
-                       GetSystemMetrics(SM_CYSCREEN), GetSystemMetrics(SM_CXFRAME), GetSystemMetrics(SM_CYFRAME),
-                       GetSystemMetrics(SM_CYCAPTION));
-  RECT desktop;
-  GetWindowRect(GetDesktopWindow(), &desktop);
-  int x = desktop.left + (desktop.right - desktop.left - size.cx) / 2;
-  int y = desktop.top + (desktop.bottom - desktop.top - size.cy) / 2;
-  MoveWindow(m_hWnd, x, y, size.cx, size.cy, TRUE);
+  PlaceAsViewerWindow(m_hWnd, view->Picture());
   return true;
 }
 
