@@ -1,6 +1,6 @@
 #include "viewer/PagePicture.h"
 
-#include "image/PixelBuffer.h"
+#include "image/Dib.h"
 
 RECT FitPictureOnPage(uint32_t width, uint32_t height, int horzRes, int vertRes, int dpiX, int dpiY) {
   if (width == 0 || height == 0 || horzRes <= 0 || vertRes <= 0 || dpiX <= 0 || dpiY <= 0) return {0, 0, 0, 0};
@@ -18,24 +18,6 @@ RECT FitPictureOnPage(uint32_t width, uint32_t height, int horzRes, int vertRes,
 }
 
 void StretchPictureTo(HDC dc, const uint8_t* dibBits, uint32_t width, uint32_t height, const RECT& destination) {
-  if (!dibBits || width == 0 || height == 0) return;
-  const uint8_t* bits = dibBits;
-  PixelBlock aligned;
-  if (uint64_t{width} * 3 % 4 != 0) {
-    uint32_t rowLength = 0;
-    aligned = AlignRowsToDword(dibBits, width, height, rowLength);
-    if (!aligned) return;
-    bits = aligned.get();
-  }
-  BITMAPINFO bmi{};
-  bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bmi.bmiHeader.biWidth = static_cast<LONG>(width);
-  bmi.bmiHeader.biHeight = static_cast<LONG>(height);
-  bmi.bmiHeader.biPlanes = 1;
-  bmi.bmiHeader.biBitCount = 24;
-  bmi.bmiHeader.biCompression = BI_RGB;
-  SetStretchBltMode(dc, COLORONCOLOR);
-  StretchDIBits(dc, destination.left, destination.top, destination.right - destination.left,
-                destination.bottom - destination.top, 0, 0, static_cast<int>(width), static_cast<int>(height), bits,
-                &bmi, DIB_RGB_COLORS, SRCCOPY);
+  if (width == 0 || height == 0) return;
+  DrawPicture(dc, dibBits, width, height, nullptr, destination);
 }
