@@ -243,22 +243,7 @@ void CPrintPreview::UpdateScrollBars() {
     content_.cy = static_cast<LONG>(size.height * Scale(size)) + 2 * kMargin;
   }
   const RECT area = PageArea();
-  const int page[2] = {area.right - area.left, area.bottom - area.top};
-  const int range[2] = {content_.cx, content_.cy};
-  LONG* pos[2] = {&scroll_.x, &scroll_.y};
-  for (int bar = SB_HORZ; bar <= SB_VERT; ++bar) {
-    const bool needed = range[bar] > page[bar];
-    *pos[bar] = needed ? std::clamp<LONG>(*pos[bar], 0, range[bar] - page[bar]) : 0;
-    SCROLLINFO info{sizeof info,
-                    SIF_RANGE | SIF_PAGE | SIF_POS,
-                    0,
-                    needed ? range[bar] - 1 : 0,
-                    needed ? static_cast<UINT>(page[bar]) : 0,
-                    *pos[bar],
-                    0};
-    SetScrollInfo(m_hWnd, bar, &info, TRUE);
-    ShowScrollBar(m_hWnd, bar, needed);
-  }
+  SetScrollBarsToFit(m_hWnd, SIZE{area.right - area.left, area.bottom - area.top}, content_, scroll_);
 }
 
 void CPrintPreview::ScrollBy(int bar, int delta) {

@@ -97,25 +97,29 @@ void CScrollView::OnSize(UINT, int, int) {
   UpdateBars();
 }
 
-void CScrollView::UpdateBars() {
-  RECT client = GetClientRect();
-  const int page[2] = {client.right, client.bottom};
-  const int range[2] = {static_cast<int>(total_.cx), static_cast<int>(total_.cy)};
-  LONG* pos[2] = {&position_.x, &position_.y};
+void SetScrollBarsToFit(HWND window, const SIZE& page, const SIZE& content, POINT& position) {
+  const LONG pages[2] = {page.cx, page.cy};
+  const LONG ranges[2] = {content.cx, content.cy};
+  LONG* pos[2] = {&position.x, &position.y};
   for (int bar = SB_HORZ; bar <= SB_VERT; ++bar) {
-    // A logical size that fits the window needs no bar.
-    bool needed = range[bar] > page[bar];
-    *pos[bar] = needed ? std::clamp<LONG>(*pos[bar], 0, range[bar] - page[bar]) : 0;
+    // A content that fits the page needs no bar.
+    const bool needed = ranges[bar] > pages[bar];
+    *pos[bar] = needed ? std::clamp<LONG>(*pos[bar], 0, ranges[bar] - pages[bar]) : 0;
     SCROLLINFO info{sizeof info,
                     SIF_RANGE | SIF_PAGE | SIF_POS,
                     0,
-                    needed ? range[bar] - 1 : 0,
-                    needed ? static_cast<UINT>(page[bar]) : 0,
-                    *pos[bar],
+                    needed ? static_cast<int>(ranges[bar] - 1) : 0,
+                    needed ? static_cast<UINT>(pages[bar]) : 0,
+                    static_cast<int>(*pos[bar]),
                     0};
-    SetScrollInfo(m_hWnd, bar, &info, TRUE);
-    ShowScrollBar(m_hWnd, bar, needed);
+    SetScrollInfo(window, bar, &info, TRUE);
+    ShowScrollBar(window, bar, needed);
   }
+}
+
+void CScrollView::UpdateBars() {
+  RECT client = GetClientRect();
+  SetScrollBarsToFit(m_hWnd, SIZE{client.right, client.bottom}, total_, position_);
 }
 
 void CScrollView::ScrollTo(int bar, int position) {

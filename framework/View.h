@@ -60,6 +60,10 @@ class CView : public CWnd {
   PrintOutcome lastPrintOutcome_ = PrintOutcome::NotStarted;
 };
 
+// Shows each of a window's two scroll bars only when the content is larger than the page, keeps
+// the position inside the range and hands both to the bars.
+void SetScrollBarsToFit(HWND window, const SIZE& page, const SIZE& content, POINT& position);
+
 // A view that draws a logical area of a given size with scroll bars when the window is smaller.
 class CScrollView : public CView {
  public:

@@ -2,9 +2,15 @@
 
 PictureSize FitPictureSize(int width, int height, int clientWidth, int clientHeight, int screenWidth,
                            int screenHeight) {
+  if (width <= 0 || height <= 0 || (width <= screenWidth * 6 / 7 && height <= screenHeight * 5 / 7))
+    return {width, height};
+  return ScalePictureToClient(width, height, clientWidth, clientHeight, screenWidth, screenHeight);
+}
+
+PictureSize ScalePictureToClient(int width, int height, int clientWidth, int clientHeight, int screenWidth,
+                                 int screenHeight) {
   const int sixSevenths = screenWidth * 6 / 7;
   const int fiveSevenths = screenHeight * 5 / 7;
-  if (width <= 0 || height <= 0 || (width <= sixSevenths && height <= fiveSevenths)) return {width, height};
   const float w = static_cast<float>(width), h = static_cast<float>(height);
   const float sx = clientWidth < sixSevenths ? static_cast<float>(screenWidth) * 0.85714287f / w
                                              : static_cast<float>(clientWidth) / w;

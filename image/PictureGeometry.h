@@ -21,6 +21,9 @@ struct PicturePlace {
 // the client area, or those fractions of the screen when the client is smaller than them, unless
 // the client's height times the scale still holds the picture.
 PictureSize FitPictureSize(int width, int height, int clientWidth, int clientHeight, int screenWidth, int screenHeight);
+// The scaling of that rule alone, for any picture size (the slide show has no shortcut).
+PictureSize ScalePictureToClient(int width, int height, int clientWidth, int clientHeight, int screenWidth,
+                                 int screenHeight);
 
 // Top-left corner of a picture of the given size centred in a client area: halves truncated
 // toward zero, so a picture larger than the client extends past both edges alike.

@@ -42,24 +42,32 @@ const char* CMyScrollView::ViewClass() const {
 
 void CMyScrollView::SetImage(const std::string& path) {
   CWaitCursor wait;
+  if (!path.empty()) {
+    // The old picture goes first: a 32-bit process may not hold two large ones at once.
+    picture_.reset();
+    picture_ = ReadPictureForDisplay(path);
+  }
   try {
-    if (!path.empty()) {
-      // The old picture goes first: a 32-bit process may not hold two large ones at once.
-      picture_.reset();
-      auto picture = std::make_unique<CDib>();
-      CFile file;
-      if (file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite)) {
-        picture->Read(file);
-        picture->PrepareForDisplay();
-      }
-      picture_ = std::move(picture);
-    }
     path_ = path;
   } catch (const std::bad_alloc&) {
     // Out of memory: nothing to show, as for a file that cannot be decoded.
     picture_.reset();
   }
   InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+std::unique_ptr<CDib> ReadPictureForDisplay(const std::string& path) noexcept {
+  try {
+    auto picture = std::make_unique<CDib>();
+    CFile file;
+    if (file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite)) {
+      picture->Read(file);
+      picture->PrepareForDisplay();
+    }
+    return picture;
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
 }
 
 void CMyScrollView::OnInitialUpdate() {
@@ -176,21 +184,8 @@ bool CViewerFrame::Create(const std::string& path) {
 }
 
 bool CViewerFrame::OnCreateClient(CREATESTRUCTA*) {
-  auto* view = new (std::nothrow) CMyScrollView;
-  if (!view) return false;
-  RECT rect = GetClientRect();
-  if (!view->Create(this, AFX_IDW_PANE_FIRST, rect, WS_CHILD)) {
-    delete view;
-    return false;
-  }
-  view_ = view;
-  view->ShowWindow(SW_SHOW);
-  view->SendMessage(WM_INITIALUPDATE);
-  view->SetImage(path_);
-  SetActiveView(view, false);
-
-  PlaceAsViewerWindow(m_hWnd, view->Picture());
-  return true;
+  view_ = CreatePictureView<CMyScrollView>(*this, path_);
+  return view_ != nullptr;
 }
 
 void CViewerFrame::ActivateNeighbour(bool previous) {

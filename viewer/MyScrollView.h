@@ -2,6 +2,7 @@
 // One picture scaled to its window: the preview pane of the main window and the only pane of a
 // viewer window.
 #include <memory>
+#include <new>
 #include <string>
 
 #include "framework/FrameWnd.h"
@@ -49,6 +50,28 @@ SIZE ViewerWindowSize(uint32_t pictureWidth, uint32_t pictureHeight, int screenW
                       int frameHeight, int captionHeight);
 // Sizes `frame` for `picture` by that rule and centres it on the desktop.
 void PlaceAsViewerWindow(HWND frame, const CDib* picture);
+
+// Reads a picture file for the screen. A file that cannot be opened or decoded gives an empty
+// picture; a lack of memory gives none.
+std::unique_ptr<CDib> ReadPictureForDisplay(const std::string& path) noexcept;
+
+// Creates the one view of a picture window over its client area, shows `path` in it, makes it the
+// active view, and sizes and centres the window for the picture. Null when the view cannot be made.
+template <class View>
+View* CreatePictureView(CFrameWnd& frame, const std::string& path) {
+  auto* view = new (std::nothrow) View;
+  if (!view) return nullptr;
+  if (!view->Create(&frame, AFX_IDW_PANE_FIRST, frame.GetClientRect(), WS_CHILD)) {
+    delete view;
+    return nullptr;
+  }
+  view->ShowWindow(SW_SHOW);
+  view->SendMessage(WM_INITIALUPDATE);
+  view->SetImage(path);
+  frame.SetActiveView(view, false);
+  PlaceAsViewerWindow(frame.m_hWnd, view->Picture());
+  return view;
+}
 
 // A top-level window that shows one picture file. It deletes itself with its window and leaves
 // the viewer list then, whatever destroyed it.

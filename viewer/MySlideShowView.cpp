@@ -4,7 +4,7 @@
 #include <new>
 #include <vector>
 
-#include "framework/File.h"
+#include "viewer/MyScrollView.h"
 #include "viewer/SlideTransition.h"
 #include "viewer/ViewerList.h"
 
@@ -123,19 +123,13 @@ bool CMySlideShowView::Create(CWnd* parent, UINT id, const RECT& rect, DWORD sty
 }
 
 void CMySlideShowView::SetImage(const std::string& path) {
+  // The old picture goes first: a 32-bit process may not hold two large ones at once. Out of
+  // memory gives no picture: a black slide, as for a file that cannot be decoded.
+  picture_.reset();
+  picture_ = ReadPictureForDisplay(path);
   try {
-    // The old picture goes first: a 32-bit process may not hold two large ones at once.
-    picture_.reset();
-    auto picture = std::make_unique<CDib>();
-    CFile file;
-    if (file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite)) {
-      picture->Read(file);
-      picture->PrepareForDisplay();
-    }
-    picture_ = std::move(picture);
     path_ = path;
   } catch (const std::bad_alloc&) {
-    // Out of memory: a black slide, as for a file that cannot be decoded.
     picture_.reset();
   }
   InvalidateRect(m_hWnd, nullptr, TRUE);

@@ -40,22 +40,9 @@ bool CSlideShowFrame::Create(const std::string& path, CWnd* hostWindow, SlideSho
 }
 
 bool CSlideShowFrame::OnCreateClient(CREATESTRUCTA*) {
-  auto* view = new (std::nothrow) CMySlideShowView;
-  if (!view) return false;
-  RECT rect = GetClientRect();
-  if (!view->Create(this, AFX_IDW_PANE_FIRST, rect, WS_CHILD)) {
-    delete view;
-    return false;
-  }
-  view_ = view;
-  view->ShowWindow(SW_SHOW);
-  view->SendMessage(WM_INITIALUPDATE);
-  view->SetImage(path_);
-  SetActiveView(view, false);
-
   // Sized and centred like a viewer window until the full-screen placement replaces it.
-  PlaceAsViewerWindow(m_hWnd, view->Picture());
-  return true;
+  view_ = CreatePictureView<CMySlideShowView>(*this, path_);
+  return view_ != nullptr;
 }
 
 void CSlideShowFrame::Show(const std::string& path) {

@@ -185,14 +185,5 @@ ComposedSize SlideComposedSize(int width, int height, int clientWidth, int clien
                                int screenHeight) {
   if (width <= 0 || height <= 0) return {0, 0};
   if (clientWidth == width && clientHeight == height) return {width, height};
-  const int sixSevenths = screenWidth * 6 / 7;
-  const int fiveSevenths = screenHeight * 5 / 7;
-  const float w = static_cast<float>(width), h = static_cast<float>(height);
-  const float sx = clientWidth < sixSevenths ? static_cast<float>(screenWidth) * 0.85714287f / w
-                                             : static_cast<float>(clientWidth) / w;
-  const float sy = clientHeight < fiveSevenths ? static_cast<float>(screenHeight) * 0.71428573f / h
-                                               : static_cast<float>(clientHeight) / h;
-  const float s = sx < sy ? sx : sy;
-  if (static_cast<float>(clientHeight) * s >= h) return {width, height};
-  return {static_cast<int>(w * s), static_cast<int>(h * s)};
+  return ScalePictureToClient(width, height, clientWidth, clientHeight, screenWidth, screenHeight);
 }

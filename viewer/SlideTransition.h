@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "image/PictureGeometry.h"
+
 inline constexpr int kTransitionEffects = 17;
 
 // One copy of a step: `width` x `height` pixels from (sourceX, sourceY) of the composed picture
@@ -33,11 +35,7 @@ bool TransitionStep(int effect, int width, int height, int strips, int step, std
 // Number of steps of `effect` on a picture of width x height.
 int TransitionStepCount(int effect, int width, int height, int strips);
 
-struct ComposedSize {
-  int width = 0;
-  int height = 0;
-  bool operator==(const ComposedSize&) const = default;
-};
+using ComposedSize = PictureSize;
 
 // Size at which the show composes a picture of width x height in a client of clientWidth x
 // clientHeight on a screen of screenWidth x screenHeight: natural size when the client has exactly
