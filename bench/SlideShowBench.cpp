@@ -77,12 +77,12 @@ void BenchEffects(const std::vector<int>& effects, int rounds) {
   HWND window = CreateWindowExA(WS_EX_TOPMOST, cls, "bench", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr,
                                 nullptr, wc.hInstance, nullptr);
   Pump();
-  SlideCanvas canvas(kWidth, kHeight);
-  if (!window || !canvas) {
+  DibCanvas canvas(kWidth, kHeight);
+  if (!window || !canvas.Valid()) {
     std::printf("no window or canvas\n");
     return;
   }
-  PaintBands(canvas.dc());
+  PaintBands(canvas.Dc());
   HDC dc = GetDC(window);
   std::printf("Transition effects at %d x %d, real pauses, %d rounds (ms; median [low .. high])\n", kWidth, kHeight,
               rounds);
@@ -92,11 +92,11 @@ void BenchEffects(const std::vector<int>& effects, int rounds) {
     const int steps = TransitionStepCount(effect, kWidth, kHeight, kStrips);
     const double nominal = static_cast<double>(steps) * TransitionPause(effect);
     std::vector<double> times, drawing;
-    for (int round = 0; round < rounds; ++round) times.push_back(TimeEffect(dc, canvas.dc(), effect));
+    for (int round = 0; round < rounds; ++round) times.push_back(TimeEffect(dc, canvas.Dc(), effect));
     // The same without the pauses: what the drawing costs, which pausing after each step (rather
     // than counting the pause from the step's start) would add to the nominal duration.
     SetSlidePacing({nullptr, &NoSleep});
-    for (int round = 0; round < rounds; ++round) drawing.push_back(TimeEffect(dc, canvas.dc(), effect));
+    for (int round = 0; round < rounds; ++round) drawing.push_back(TimeEffect(dc, canvas.Dc(), effect));
     SetSlidePacing({});
     const double median = Median(times);
     const Range range = RangeOf(times);
@@ -137,13 +137,13 @@ void BenchComposition(const std::string& path, int rounds) {
   std::vector<double> times;
   for (int round = 0; round < rounds; ++round) {
     const double start = NowMs();
-    SlideCanvas canvas(size.width, size.height);
-    if (!canvas) {
+    DibCanvas canvas(size.width, size.height);
+    if (!canvas.Valid()) {
       std::printf("no canvas\n");
       return;
     }
-    SetStretchBltMode(canvas.dc(), COLORONCOLOR);
-    DrawPicture(canvas.dc(), picture, RECT{0, 0, size.width, size.height});
+    SetStretchBltMode(canvas.Dc(), COLORONCOLOR);
+    DrawPicture(canvas.Dc(), picture, RECT{0, 0, size.width, size.height});
     GdiFlush();
     times.push_back(NowMs() - start);
   }

@@ -229,49 +229,11 @@ void CMyListView::OnGetDispInfo(NMHDR* header, LRESULT* result) {
 
 namespace {
 
-// A 24-bit bottom-up DIB section of the thumbnail box, selected into a memory DC.
-class BoxCanvas {
- public:
-  BoxCanvas(int width, int height) : width_(width), height_(height), dc_(CreateCompatibleDC(nullptr)) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap_) old_ = SelectObject(dc_, bitmap_);
-  }
-  ~BoxCanvas() {
-    if (bitmap_) SelectObject(dc_, old_);
-    DeleteDC(dc_);
-    if (bitmap_) DeleteObject(bitmap_);
-  }
-  BoxCanvas(const BoxCanvas&) = delete;
-  BoxCanvas& operator=(const BoxCanvas&) = delete;
-
-  bool Valid() const { return bitmap_ != nullptr; }
-  HDC Dc() const { return dc_; }
-  // Deselects the bitmap and puts it into image `index` of the image list; false when the list
-  // refused it.
-  bool ReplaceImage(HIMAGELIST list, int index) {
-    SelectObject(dc_, old_);
-    const bool replaced = ImageList_Replace(list, index, bitmap_, nullptr) != FALSE;
-    old_ = SelectObject(dc_, bitmap_);
-    return replaced;
-  }
-  int Width() const { return width_; }
-  int Height() const { return height_; }
-
- private:
-  int width_;
-  int height_;
-  HDC dc_;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ old_ = nullptr;
-};
+// Puts the canvas's bitmap into image `index` of the image list; false when the list refused it.
+bool ReplaceImage(DibCanvas& canvas, HIMAGELIST list, int index) {
+  return canvas.WithBitmapDeselected(
+      [&](HBITMAP bitmap) { return ImageList_Replace(list, index, bitmap, nullptr) != FALSE; });
+}
 
 }  // namespace
 
@@ -291,7 +253,7 @@ void CMyListView::PrepareImageSlots(int count) {
   }
   slots_.Reset(count, slotCount);
   // A pale empty frame: the picture comes as soon as its thumbnail file is made.
-  BoxCanvas canvas(width, height);
+  DibCanvas canvas(width, height);
   if (!canvas.Valid()) return;
   RECT box{0, 0, canvas.Width(), canvas.Height()};
   HBRUSH fill = CreateSolidBrush(RGB(240, 240, 240));
@@ -301,7 +263,7 @@ void CMyListView::PrepareImageSlots(int count) {
   FrameRect(canvas.Dc(), &box, edge);
   DeleteObject(fill);
   DeleteObject(edge);
-  canvas.ReplaceImage(thumbnails_, kWaitingImage);
+  ReplaceImage(canvas, thumbnails_, kWaitingImage);
 }
 
 int CMyListView::PictureOf(int index) {
@@ -327,7 +289,7 @@ bool CMyListView::LoadPicture(int index, const std::string& thumbPath) {
   picture.Read(file);
   picture.PrepareForDisplay();
 
-  BoxCanvas canvas(g_thumbnailWidth, g_thumbnailHeight);
+  DibCanvas canvas(g_thumbnailWidth, g_thumbnailHeight);
   if (!canvas.Valid()) return false;
   PatBlt(canvas.Dc(), 0, 0, canvas.Width(), canvas.Height(), WHITENESS);
   PicturePlacement place = ThumbnailPlacement(canvas.Width(), canvas.Height(), picture.width, picture.height);
@@ -337,7 +299,7 @@ bool CMyListView::LoadPicture(int index, const std::string& thumbPath) {
   const int slot = slots_.Assign(index, evicted);
   if (slot < 0) return false;
   if (evicted >= 0) loaded_[static_cast<size_t>(evicted)] = 0;
-  if (!canvas.ReplaceImage(thumbnails_, 1 + slot)) {
+  if (!ReplaceImage(canvas, thumbnails_, 1 + slot)) {
     slots_.Release(index);
     return false;
   }

@@ -70,6 +70,28 @@ void DrawPicture(HDC dc, const CDib& picture, const RECT& destination) {
   DrawPicture(dc, picture.bits.get(), picture.width, picture.height, picture.palette, destination);
 }
 
+DibCanvas::DibCanvas(int width, int height) : width_(width), height_(height), dc_(CreateCompatibleDC(nullptr)) {
+  if (!dc_) return;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap_) previous_ = SelectObject(dc_, bitmap_);
+}
+
+DibCanvas::~DibCanvas() {
+  if (bitmap_) {
+    SelectObject(dc_, previous_);
+    DeleteObject(bitmap_);
+  }
+  if (dc_) DeleteDC(dc_);
+}
+
 RECT CentredRect(const RECT& client, PictureSize size) {
   const int x = client.left + (client.right - size.width) / 2;
   const int y = client.top + (client.bottom - size.height) / 2;

@@ -42,6 +42,38 @@ void DrawPicture(HDC dc, const uint8_t* dibBits, uint32_t width, uint32_t height
                  const RECT& destination);
 void DrawPicture(HDC dc, const CDib& picture, const RECT& destination);
 
+// A 24-bit bottom-up DIB section of width x height selected into a memory DC, for composing a
+// picture off screen. Not valid when the DC or the bitmap cannot be made (large pictures in a
+// 32-bit process); drawing then has to do without it.
+class DibCanvas {
+ public:
+  DibCanvas(int width, int height);
+  ~DibCanvas();
+  DibCanvas(const DibCanvas&) = delete;
+  DibCanvas& operator=(const DibCanvas&) = delete;
+
+  bool Valid() const { return bitmap_ != nullptr; }
+  HDC Dc() const { return dc_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  // Runs use(bitmap) with the bitmap out of the DC, for calls that refuse a selected bitmap (an
+  // image list copying it), and returns what it returns.
+  template <class Use>
+  auto WithBitmapDeselected(Use use) {
+    SelectObject(dc_, previous_);
+    auto result = use(bitmap_);
+    SelectObject(dc_, bitmap_);
+    return result;
+  }
+
+ private:
+  int width_;
+  int height_;
+  HDC dc_;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ previous_ = nullptr;
+};
+
 // Where a picture of `size` (see FitPictureSize) goes in a client rectangle: centred, halves
 // truncated toward zero.
 RECT CentredRect(const RECT& client, PictureSize size);

@@ -54,29 +54,6 @@ void SetSlidePacing(const SlidePacing& pacing) {
   Pacing().sleep = pacing.sleep ? pacing.sleep : &RealSleep;
 }
 
-SlideCanvas::SlideCanvas(int width, int height) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  dc_ = CreateCompatibleDC(nullptr);
-  if (!dc_) return;
-  void* bits = nullptr;
-  bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap_) previous_ = SelectObject(dc_, bitmap_);
-}
-
-SlideCanvas::~SlideCanvas() {
-  if (bitmap_) {
-    SelectObject(dc_, previous_);
-    DeleteObject(bitmap_);
-  }
-  if (dc_) DeleteDC(dc_);
-}
-
 SlideTransitionChoice ChooseSlideTransition() {
   SlideTransitionChoice choice;
   choice.effect = TransitionEffectOf(rand());
@@ -160,14 +137,14 @@ int CMySlideShowView::Present(HDC dc, SlideTransitionChoice choice) {
   SetStretchBltMode(dc, COLORONCOLOR);
   // Only the composed area is ever copied, so the off-screen picture has that size, not the
   // photo's: a few megabytes instead of tens for a large photo.
-  SlideCanvas canvas(size.width, size.height);
-  if (!canvas) {
+  DibCanvas canvas(size.width, size.height);
+  if (!canvas.Valid()) {
     // No memory for the off-screen picture: draw it directly, without a transition.
     DrawPicture(dc, picture, composed);
     return -1;
   }
-  DrawPicture(canvas.dc(), picture, composed);
-  return RunSlideTransition(dc, canvas.dc(), size.width, size.height, choice);
+  DrawPicture(canvas.Dc(), picture, composed);
+  return RunSlideTransition(dc, canvas.Dc(), size.width, size.height, choice);
 }
 
 LRESULT CMySlideShowView::OnKeyDown(WPARAM wParam, LPARAM lParam) {

@@ -17,24 +17,6 @@ struct SlidePacing {
 };
 void SetSlidePacing(const SlidePacing& pacing);
 
-// The off-screen picture of a show: a 24-bit DIB section selected into a memory context compatible
-// with the screen. Empty (false) when either cannot be had.
-class SlideCanvas {
- public:
-  SlideCanvas(int width, int height);
-  ~SlideCanvas();
-  SlideCanvas(const SlideCanvas&) = delete;
-  SlideCanvas& operator=(const SlideCanvas&) = delete;
-
-  explicit operator bool() const { return bitmap_ != nullptr; }
-  HDC dc() const { return dc_; }
-
- private:
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ previous_ = nullptr;
-};
-
 // An effect and, for the interleaved ones, its strip count.
 struct SlideTransitionChoice {
   int effect = 0;
