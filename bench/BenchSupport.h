@@ -1,5 +1,9 @@
 #pragma once
-// What the benchmarks share: a clock, medians over rounds and the "--rounds N" argument.
+// What the benchmarks share: a clock, medians over rounds, the "--rounds N" argument, the message
+// pump and the peak memory of the process.
+#include <windows.h>
+#include <psapi.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -39,4 +43,23 @@ inline std::vector<std::string> ParseRounds(int argc, char** argv, int& rounds) 
       rest.push_back(argv[i]);
   }
   return rest;
+}
+
+// Dispatches every queued message of the thread.
+inline void Pump() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+// Peak private memory of the process in megabytes (needs psapi), or -1.
+inline double PeakPrivateMegabytes() {
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                            sizeof counters))
+    return -1;
+  return static_cast<double>(counters.PeakPagefileUsage) / (1 << 20);
 }

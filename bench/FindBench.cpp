@@ -54,7 +54,8 @@ bool Fill(const std::string& folder, int count) {
   return WriteBytes(store, records);
 }
 
-void Pump() {
+// The program's own loop: modeless dialogs see their keys first.
+void PumpWithDialogKeys() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (AfxGetApp()->PreTranslateMessage(&msg)) continue;
@@ -70,7 +71,7 @@ double TimeSearch(CFindDlg& dialog, const char* name, const char* annotation, in
   const double start = NowMs();
   SendMessageA(GetDlgItem(dialog.m_hWnd, IDC_FIND_NOW), BM_CLICK, 0, 0);
   while (dialog.Searching()) {
-    Pump();
+    PumpWithDialogKeys();
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
   }
   const double elapsed = NowMs() - start;
@@ -114,13 +115,13 @@ int main(int argc, char** argv) {
   CMyListView* list = app.MainFrame()->ListView();
   list->ToggleDisplayMode();
   list->SendMessage(kWmListFolder, 0, reinterpret_cast<LPARAM>(folder.c_str()));
-  Pump();
+  PumpWithDialogKeys();
   std::printf("listed %zu files\n", list->Records().size());
   app.MainFrame()->SetActiveView(list);
   app.MainFrame()->SendMessage(WM_COMMAND, ID_VIEW_FIND);
   CFindDlg* dialog = FindDialog();
   if (!dialog) return 1;
-  Pump();
+  PumpWithDialogKeys();
 
   std::vector<double> byName;
   std::vector<double> byAnnotation;
@@ -133,6 +134,6 @@ int main(int argc, char** argv) {
   Report("find by name, last row", byName, nameRows);
   Report("find by annotation, last row", byAnnotation, annotationRows);
   app.MainFrame()->DestroyWindow();
-  Pump();
+  PumpWithDialogKeys();
   return 0;
 }

@@ -43,23 +43,6 @@ bool Fill(const std::string& folder, int count, const std::string& appFolder) {
   return true;
 }
 
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
-
-double PeakPrivateMegabytes() {
-  PROCESS_MEMORY_COUNTERS_EX counters{};
-  counters.cb = sizeof counters;
-  if (!GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                            sizeof counters))
-    return -1;
-  return static_cast<double>(counters.PeakPagefileUsage) / (1 << 20);
-}
-
 // Scrolls through every item of the list a screen at a time, drawing each screen; counts the items
 // drawn without their picture (not loaded right after the paint that showed them).
 int ScrollThroughAll(CMyListView* list, int& screens) {

@@ -33,23 +33,6 @@ std::vector<std::string> Photos(const std::string& folder) {
   return photos;
 }
 
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
-
-double PeakPrivateMegabytes() {
-  PROCESS_MEMORY_COUNTERS_EX counters{};
-  counters.cb = sizeof counters;
-  if (!GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                            sizeof counters))
-    return -1;
-  return static_cast<double>(counters.PeakPagefileUsage) / (1 << 20);
-}
-
 // CPU time of the process so far (user and kernel), in milliseconds: unlike the wall clock, it
 // leaves out the spooler's and other processes' work on a shared machine.
 double ProcessCpuMs() {

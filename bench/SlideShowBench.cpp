@@ -21,11 +21,6 @@ constexpr int kWidth = 1280;
 constexpr int kHeight = 1024;
 constexpr int kStrips = 37;
 
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-}
-
 // A picture of colour bands in the canvas, so that every copy moves real pixels.
 void PaintBands(HDC dc) {
   for (int i = 0; i < 16; ++i) {
