@@ -5,18 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$root/build/bench-photos
-mkdir -p "$work"
-
-"$root/scripts/fetch-photos.sh" "$work/mate"
-
-if [ ! -d "$work/12mp" ]; then
-  mkdir -p "$work/12mp.tmp"
-  for photo in "$work"/mate/*.jpg; do
-    convert "$photo" -resize '4000x3000^' -gravity center -extent 4000x3000 \
-      -sampling-factor 2x2,1x1,1x1 -quality 90 "$work/12mp.tmp/$(basename "$photo")"
-  done
-  mv "$work/12mp.tmp" "$work/12mp"
-fi
+"$root/bench/make-12mp-photos.sh" "$work"
 
 LUMAVEX_SKIP_HOST=1 "$root/scripts/build.sh" --target image_bench >/dev/null
 bench=$root/build/mingw/bench/image_bench.exe

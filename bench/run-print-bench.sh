@@ -6,16 +6,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$root/build/bench-photos
-mkdir -p "$work"
-"$root/scripts/fetch-photos.sh" "$work/mate"
-if [ ! -d "$work/12mp" ]; then
-  mkdir -p "$work/12mp.tmp"
-  for photo in "$work"/mate/*.jpg; do
-    convert "$photo" -resize '4000x3000^' -gravity center -extent 4000x3000 \
-      -sampling-factor 2x2,1x1,1x1 -quality 90 "$work/12mp.tmp/$(basename "$photo")"
-  done
-  mv "$work/12mp.tmp" "$work/12mp"
-fi
+"$root/bench/make-12mp-photos.sh" "$work"
 # 200 photos: the 12-megapixel set over and over, each a name of its own (hard links).
 folder=$root/build/bench-print
 if [ "$(ls "$folder"/*.jpg 2>/dev/null | wc -l)" -ne 200 ]; then

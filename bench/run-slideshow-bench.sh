@@ -5,16 +5,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$root/build/bench-photos
-mkdir -p "$work"
-
-"$root/scripts/fetch-photos.sh" "$work/mate"
-photo=$work/slideshow-12mp.jpg
-if [ ! -f "$photo" ]; then
-  first=$(ls "$work"/mate/*.jpg | head -n 1)
-  convert "$first" -resize '4000x3000^' -gravity center -extent 4000x3000 \
-    -sampling-factor 2x2,1x1,1x1 -quality 90 "$photo.tmp.jpg"
-  mv "$photo.tmp.jpg" "$photo"
-fi
+"$root/bench/make-12mp-photos.sh" "$work"
+photo=$(ls "$work"/12mp/*.jpg | head -n 1)
 
 LUMAVEX_SKIP_HOST=1 "$root/scripts/build.sh" --target slideshow_bench >/dev/null
 bench=$root/build/mingw/bench/slideshow_bench.exe
