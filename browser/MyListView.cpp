@@ -144,19 +144,8 @@ void CMyListView::OnInitialUpdate() {
   smallImages_ = ImageList_LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kSmallPictureBitmap), 16, 1,
                                       RGB(255, 255, 255), IMAGE_BITMAP, 0);
   SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(smallImages_));
-  const struct {
-    const char* title;
-    int width;
-  } columns[] = {{"Name", 135}, {"Size", 90}, {"Type", 90}, {"Modified", 135}};
-  for (int i = 0; i < 4; ++i) {
-    LVCOLUMNA column{};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = columns[i].width;
-    column.pszText = const_cast<char*>(columns[i].title);
-    column.iSubItem = i;
-    SendMessage(LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
-  }
+  constexpr ListColumn kColumns[] = {{"Name", 135}, {"Size", 90}, {"Type", 90}, {"Modified", 135}};
+  InsertListColumns(m_hWnd, kColumns, 4);
   currentItem_ = -1;
 }
 

@@ -117,6 +117,18 @@ void SetScrollBarsToFit(HWND window, const SIZE& page, const SIZE& content, POIN
   }
 }
 
+void InsertListColumns(HWND list, const ListColumn* columns, int count) {
+  for (int i = 0; i < count; ++i) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = columns[i].width;
+    column.pszText = const_cast<char*>(columns[i].title);
+    column.iSubItem = i;
+    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+  }
+}
+
 void CScrollView::UpdateBars() {
   RECT client = GetClientRect();
   SetScrollBarsToFit(m_hWnd, SIZE{client.right, client.bottom}, total_, position_);

@@ -88,6 +88,14 @@ class CScrollView : public CView {
   POINT position_{0, 0};
 };
 
+// A left-aligned column of a report-mode list control.
+struct ListColumn {
+  const char* title;
+  int width;
+};
+// Inserts `count` columns into an empty list control, in order.
+void InsertListColumns(HWND list, const ListColumn* columns, int count);
+
 // Views over the system's list and tree controls; their notifications come back to them.
 class CListView : public CView {
  public:

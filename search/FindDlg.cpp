@@ -11,11 +11,7 @@ namespace {
 
 CFindDlg* g_findDialog = nullptr;
 
-struct ResultColumn {
-  const char* title;
-  int width;
-};
-constexpr ResultColumn kResultColumns[] = {
+constexpr ListColumn kResultColumns[] = {
     {"FileName", 100}, {"Size", 80}, {"Type", 80}, {"Modified", 135}, {"Annotation", 400},
 };
 
@@ -90,17 +86,7 @@ bool CFindDlg::OnInitDialog() {
   return true;
 }
 
-void CFindDlg::InsertColumns() {
-  for (int i = 0; i < 5; ++i) {
-    LVCOLUMNA column{};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = kResultColumns[i].width;
-    column.pszText = const_cast<char*>(kResultColumns[i].title);
-    column.iSubItem = i;
-    ::SendMessageA(results_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
-  }
-}
+void CFindDlg::InsertColumns() { InsertListColumns(results_, kResultColumns, 5); }
 
 void CFindDlg::MeasureLayout() {
   const RECT window = WindowRectOf(m_hWnd);
