@@ -2,6 +2,9 @@
 
 #include <mapi.h>
 
+#include <new>
+#include <vector>
+
 #include "browser/MyListView.h"
 #include "framework/MessageBox.h"
 #include "framework/StandardIds.h"
@@ -55,10 +58,15 @@ class ModalForMail {
  private:
   static BOOL CALLBACK DisableOther(HWND window, LPARAM self) {
     auto* modal = reinterpret_cast<ModalForMail*>(self);
-    if (window != modal->owner_ && IsWindowVisible(window) && IsWindowEnabled(window)) {
-      EnableWindow(window, FALSE);
+    if (window == modal->owner_ || !IsWindowVisible(window) || !IsWindowEnabled(window)) return TRUE;
+    // Noted before it is disabled, so that it is enabled again; short of memory it stays enabled
+    // (no exception may cross the system's enumeration).
+    try {
       modal->disabled_.push_back(window);
+    } catch (const std::bad_alloc&) {
+      return TRUE;
     }
+    EnableWindow(window, FALSE);
     return TRUE;
   }
 
