@@ -56,7 +56,9 @@ void DrawPicture(HDC dc, const uint8_t* dibBits, uint32_t width, uint32_t height
   SetStretchBltMode(dc, COLORONCOLOR);
   const int destWidth = destination.right - destination.left;
   const int destHeight = destination.bottom - destination.top;
-  if (destWidth == static_cast<int>(width) && destHeight == static_cast<int>(height)) {
+  // SetDIBitsToDevice maps only the origin: a DC with a scaling mapping (a preview page) always
+  // stretches.
+  if (destWidth == static_cast<int>(width) && destHeight == static_cast<int>(height) && GetMapMode(dc) == MM_TEXT) {
     SetDIBitsToDevice(dc, destination.left, destination.top, width, height, 0, 0, 0, height, bits, &bmi,
                       DIB_RGB_COLORS);
   } else {

@@ -36,8 +36,8 @@ class CDib : public CObject {
 };
 
 // Paints a DIB-order picture into `destination`: 1:1 with SetDIBitsToDevice when the sizes are
-// equal, else stretched with StretchDIBits; COLORONCOLOR stretching, the palette (if any) selected
-// as a background palette. A picture without pixels paints nothing.
+// equal in a DC without scaling (MM_TEXT), else stretched with StretchDIBits; COLORONCOLOR stretching, the palette (if
+// any) selected as a background palette. A picture without pixels paints nothing.
 void DrawPicture(HDC dc, const uint8_t* dibBits, uint32_t width, uint32_t height, HPALETTE palette,
                  const RECT& destination);
 void DrawPicture(HDC dc, const CDib& picture, const RECT& destination);

@@ -9,7 +9,7 @@
 // dpiX x dpiY: as large as the page allows with the picture's aspect on paper, centred.
 RECT FitPictureOnPage(uint32_t width, uint32_t height, int horzRes, int vertRes, int dpiX, int dpiY);
 
-// Stretches a DIB-order picture (rows packed) into `destination`, always through StretchDIBits,
-// so that the DC's mapping (a preview's scaling) applies; COLORONCOLOR. Nothing for no pixels or
-// when a padded copy cannot be had.
+// Draws a DIB-order picture (rows packed) into `destination` through DrawPicture, so that a DC's
+// scaling mapping (a preview page) applies; COLORONCOLOR. Nothing for no pixels or when a padded
+// copy cannot be had.
 void StretchPictureTo(HDC dc, const uint8_t* dibBits, uint32_t width, uint32_t height, const RECT& destination);

@@ -338,7 +338,8 @@ TEST_F(Preview, PagesStepZoomAndShowTwoAtATime) {
 }
 
 // The colour in the middle of cell `slot`'s picture on a preview page bitmap.
-COLORREF PreviewCell(HBITMAP page, int box, int slot, uint32_t width, uint32_t height, int screenDpi) {
+// Where the picture of `slot` lies in a preview page bitmap, in the bitmap's pixels.
+RECT PreviewPictureRect(HBITMAP page, int box, int slot, uint32_t width, uint32_t height, int screenDpi) {
   BITMAP info{};
   GetObjectA(page, sizeof info, &info);
   PrinterSettings* defaults = AfxPrinterDefaults();
@@ -351,13 +352,22 @@ COLORREF PreviewCell(HBITMAP page, int box, int slot, uint32_t width, uint32_t h
                  screenDpi};
   DeleteDC(printer);
   PrintRect r = PlaceInCell(ComputeGridLayout(box, m), m, slot, width, height);
+  return RECT{MulDiv(r.x, info.bmWidth, m.horzRes), MulDiv(r.y, info.bmHeight, m.vertRes),
+              MulDiv(r.x + r.width, info.bmWidth, m.horzRes), MulDiv(r.y + r.height, info.bmHeight, m.vertRes)};
+}
+
+COLORREF PagePixel(HBITMAP page, int x, int y) {
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, page);
-  COLORREF colour = GetPixel(dc, MulDiv(r.x + r.width / 2, info.bmWidth, m.horzRes),
-                             MulDiv(r.y + r.height / 2, info.bmHeight, m.vertRes));
+  COLORREF colour = GetPixel(dc, x, y);
   SelectObject(dc, old);
   DeleteDC(dc);
   return colour;
+}
+
+COLORREF PreviewCell(HBITMAP page, int box, int slot, uint32_t width, uint32_t height, int screenDpi) {
+  RECT r = PreviewPictureRect(page, box, slot, width, height, screenDpi);
+  return PagePixel(page, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
 TEST_F(Preview, PageKeysStepAndEscapeCloses) {
@@ -414,7 +424,13 @@ TEST_F(Preview, TheCacheHoldsPicturesReducedToTheirPrintedSize) {
   // A full photo would be 9 MB; each one held fits its cell.
   EXPECT_GT(list_->PrintCache().Bytes(), 0u);
   EXPECT_LE(list_->PrintCache().Bytes(), 3ull * grid.cellWidth * grid.cellHeight * 3);
-  EXPECT_TRUE(Near(PreviewCell(preview->PageBitmap(1), 96, 1, 2000, 1500, ScreenDpi()), kColours[1]));
+  HBITMAP page = preview->PageBitmap(1);
+  EXPECT_TRUE(Near(PreviewCell(page, 96, 1, 2000, 1500, ScreenDpi()), kColours[1]));
+  // The reduced pictures are scaled to the screen like the page: none spills past its place.
+  const RECT last = PreviewPictureRect(page, 96, 2, 2000, 1500, ScreenDpi());
+  EXPECT_TRUE(Near(PagePixel(page, last.right - 2, (last.top + last.bottom) / 2), kColours[2]));
+  EXPECT_TRUE(Near(PagePixel(page, last.right + 2, (last.top + last.bottom) / 2), RGB(255, 255, 255)));
+  EXPECT_TRUE(Near(PagePixel(page, (last.left + last.right) / 2, last.bottom + 2), RGB(255, 255, 255)));
 }
 
 TEST_F(Preview, PrintFromThePreviewEndsItAndPrintsTheJob) {
