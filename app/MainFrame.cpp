@@ -249,7 +249,7 @@ LRESULT CMainFrame::OnClose(WPARAM, LPARAM) {
     closeWhenTransferred_ = true;
     return 0;
   }
-  return Default();
+  return CFrameWnd::OnClose(0, 0);
 }
 
 LRESULT CMainFrame::OnDestroy(WPARAM, LPARAM) {

@@ -14,16 +14,14 @@ char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 bool IsWildcard(char c) { return c == '*' || c == '?'; }
 
-// Copies at most 127 characters (stopping at an embedded NUL, as a C string copy would) and
-// upper-cases them.
+}  // namespace
+
 std::string MatchCopy(std::string_view s) {
   size_t end = std::min(s.find('\0'), kMatchBuffer - 1);
   std::string out(s.substr(0, end));
   for (char& c : out) c = UpperAscii(c);
   return out;
 }
-
-}  // namespace
 
 int CompareNoCase(std::string_view a, std::string_view b) {
   size_t n = std::min(a.size(), b.size());

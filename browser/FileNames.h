@@ -16,6 +16,9 @@ bool StartsWithNoCase(std::string_view text, std::string_view head);
 // string. Deliberately simple: a literal segment between wildcards is matched at its first
 // occurrence only (no backtracking), and a segment at the pattern's end must end the text.
 bool MatchName(std::string_view pattern, std::string_view text);
+// What MatchName compares of a name: at most 127 characters, up to an embedded NUL (as a C string
+// copy would stop), upper-cased. Names without wildcards match exactly when these are equal.
+std::string MatchCopy(std::string_view name);
 
 // Joins two path pieces with exactly one backslash; when either is empty, simply a + b.
 std::string PathJoin(std::string_view a, std::string_view b);

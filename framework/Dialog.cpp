@@ -94,19 +94,25 @@ bool CDialog::PreTranslateMessage(MSG* msg) {
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    auto* dialog = reinterpret_cast<CDialog*>(lParam);
-    dialog->Attach(hwnd);
-    return dialog->OnInitDialog() ? TRUE : FALSE;
-  }
-  auto* dialog = static_cast<CDialog*>(FromHandle(hwnd));
-  if (!dialog) return FALSE;
-  if (message == WM_NCDESTROY) {
-    dialog->FinishDestroy();
+  // Nothing may unwind through the system's code (out of memory in a handler, say): the message
+  // counts as not handled.
+  try {
+    if (message == WM_INITDIALOG) {
+      auto* dialog = reinterpret_cast<CDialog*>(lParam);
+      dialog->Attach(hwnd);
+      return dialog->OnInitDialog() ? TRUE : FALSE;
+    }
+    auto* dialog = static_cast<CDialog*>(FromHandle(hwnd));
+    if (!dialog) return FALSE;
+    if (message == WM_NCDESTROY) {
+      dialog->FinishDestroy();
+      return FALSE;
+    }
+    LRESULT result = 0;
+    if (!dialog->OnWndMsg(message, wParam, lParam, &result)) return FALSE;
+    SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
+    return TRUE;
+  } catch (...) {
     return FALSE;
   }
-  LRESULT result = 0;
-  if (!dialog->OnWndMsg(message, wParam, lParam, &result)) return FALSE;
-  SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
-  return TRUE;
 }

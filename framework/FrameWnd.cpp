@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "framework/ControlBars.h"
+#include "framework/Print.h"
 #include "framework/Splitter.h"
 #include "framework/WinApp.h"
 
@@ -23,6 +24,7 @@ const MessageMap CFrameWnd::kMessageMap{
         OnWmInitMenuPopup(&CFrameWnd::OnInitMenuPopup),
         OnWmMenuSelect(&CFrameWnd::OnMenuSelect),
         OnMessage(WM_SETMESSAGESTRING, &CFrameWnd::OnSetMessageString),
+        OnMessage(WM_CLOSE, &CFrameWnd::OnClose),
         OnCommandRange(ID_NEXT_PANE, ID_PREV_PANE, &CFrameWnd::OnNextPane),
         OnUpdateCommandRange(ID_NEXT_PANE, ID_PREV_PANE, &CFrameWnd::OnUpdateNextPane),
         OnCommandRange(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, &CFrameWnd::OnToggleBar),
@@ -47,6 +49,11 @@ bool CFrameWnd::LoadFrame(UINT resourceId, DWORD style, CWnd* parent) {
   }
   accelerators_ = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(resourceId));
   return true;
+}
+
+LRESULT CFrameWnd::OnClose(WPARAM, LPARAM) {
+  if (PutOffCloseWhilePrinting(m_hWnd)) return 0;
+  return Default();
 }
 
 int CFrameWnd::OnCreate(CREATESTRUCTA* cs) {

@@ -64,6 +64,8 @@ class CFrameWnd : public CWnd {
 
  protected:
   int OnCreate(CREATESTRUCTA* cs);
+  // Closes the frame, or, while a print job runs, once it has ended.
+  LRESULT OnClose(WPARAM, LPARAM);
   void OnSize(UINT type, int cx, int cy);
   void OnSetFocus();
   LRESULT OnActivate(WPARAM state, LPARAM);

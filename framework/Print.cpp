@@ -2,6 +2,10 @@
 
 #include <cderr.h>
 
+#include <algorithm>
+#include <new>
+#include <vector>
+
 #include "framework/FrameWnd.h"
 #include "framework/MessageBox.h"
 #include "framework/View.h"
@@ -168,6 +172,9 @@ namespace {
 constexpr UINT kCancelBoxText = 100;
 HWND g_cancelBox = nullptr;
 bool g_cancelled = false;
+bool g_printing = false;
+// Frames whose close waits for the end of the running job.
+std::vector<HWND> g_closeAfterPrinting;
 
 LRESULT CALLBACK CancelBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
@@ -263,6 +270,17 @@ std::string DocumentName(const CView& view) {
 
 HWND ActiveCancelBox() { return g_cancelBox; }
 
+bool PutOffCloseWhilePrinting(HWND frame) {
+  if (!g_printing) return false;
+  try {
+    if (std::find(g_closeAfterPrinting.begin(), g_closeAfterPrinting.end(), frame) == g_closeAfterPrinting.end())
+      g_closeAfterPrinting.push_back(frame);
+  } catch (const std::bad_alloc&) {
+    // Short of memory the close is refused outright; the frame stays usable.
+  }
+  return true;
+}
+
 PrinterSettings* AfxPrinterDefaults() {
   CWinApp* app = AfxGetApp();
   return app ? &app->PrinterDefaults() : nullptr;
@@ -275,9 +293,9 @@ bool CWinApp::GetPrinterDeviceDefaults(PRINTDLGA* pd) {
   return true;
 }
 
-PrintOutcome RunPrintLoop(CView& view, CPrintInfo& info) {
-  HDC dc = info.PrinterDc();
-  if (!dc) return PrintOutcome::NotStarted;
+namespace {
+
+PrintOutcome RunPrintJob(CView& view, CPrintInfo& info, HDC dc) {
   view.OnBeginPrinting(dc, info);
   const UINT first = info.GetFromPage() < info.GetMinPage() ? info.GetMinPage() : info.GetFromPage();
   const UINT last = info.GetToPage() > info.GetMaxPage() ? info.GetMaxPage() : info.GetToPage();
@@ -298,7 +316,8 @@ PrintOutcome RunPrintLoop(CView& view, CPrintInfo& info) {
     if (StartDocA(dc, &doc) <= 0) {
       outcome = PrintOutcome::Failed;
     } else {
-      for (UINT page = first; page <= last; ++page) {
+      // A relisting during the job (through the abort procedure) may leave fewer pages.
+      for (UINT page = first; page <= last && page <= info.GetMaxPage(); ++page) {
         box.ShowPage(page);
         if (!AbortProc(dc, 0)) {
           outcome = PrintOutcome::Cancelled;
@@ -328,6 +347,25 @@ PrintOutcome RunPrintLoop(CView& view, CPrintInfo& info) {
   view.OnEndPrinting(dc, info);
   if (outcome == PrintOutcome::Failed) AfxMessageBox(kPrintFailedText, MB_OK | MB_ICONEXCLAMATION);
   return outcome;
+}
+
+}  // namespace
+
+PrintOutcome RunPrintLoop(CView& view, CPrintInfo& info) {
+  HDC dc = info.PrinterDc();
+  // One job at a time: the cancel box and the abort procedure belong to the running one.
+  if (!dc || g_printing) return PrintOutcome::NotStarted;
+  // However the job ends, the frames whose close was put off are closed now.
+  struct JobScope {
+    JobScope() { g_printing = true; }
+    ~JobScope() {
+      g_printing = false;
+      for (HWND frame : g_closeAfterPrinting)
+        if (IsWindow(frame)) PostMessageA(frame, WM_CLOSE, 0, 0);
+      g_closeAfterPrinting.clear();
+    }
+  } scope;
+  return RunPrintJob(view, info, dc);
 }
 
 void CView::OnFilePrint() {

@@ -66,8 +66,8 @@ CPrintPreview* CPrintPreview::Open(CView& view, std::unique_ptr<CPrintInfo> info
   CPrintInfo* job = info.get();
   auto* preview = new (std::nothrow) CPrintPreview(view, std::move(info));
   if (!preview) {
+    // `info` still owns the job: the preview was never made.
     view.OnEndPrinting(job->PrinterDc(), *job);
-    delete job;
     return nullptr;
   }
   CFrameWnd* frame = view.GetParentFrame();

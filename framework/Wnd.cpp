@@ -103,13 +103,15 @@ LRESULT CALLBACK CWnd::SharedWndProc(HWND hwnd, UINT message, WPARAM wParam, LPA
   } catch (...) {
     // Nothing may unwind through the system's code (out of memory in a handler, say): the
     // message counts as not handled.
-    result = wnd->DefWindowProc(message, wParam, lParam);
+    result = FromHandle(hwnd) == wnd ? wnd->DefWindowProc(message, wParam, lParam) : 0;
   }
   if (message == WM_NCDESTROY) {
     wnd->FinishDestroy();
     return result;
   }
-  wnd->m_current = saved;
+  // A handler that destroyed its own window may have ended the object too (PostNcDestroy): it is
+  // touched again only while it is still bound to the window.
+  if (FromHandle(hwnd) == wnd) wnd->m_current = saved;
   return result;
 }
 

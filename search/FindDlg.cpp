@@ -135,12 +135,7 @@ void CFindDlg::OnFindNow() {
   // One search at a time: a second one would share the result list with the first.
   if (Searching() || !list_) return;
   if (!UpdateData(true)) return;
-  SetMode(kExpanded);
-  ::SendMessageA(animation_, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
-  EnableWindow(findNow_, FALSE);
-  EnableWindow(stop_, TRUE);
-  PostMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(stop_), TRUE);
-
+  // The worker's copies are made first: short of memory, nothing has changed yet.
   auto job = std::make_unique<SearchJob>();
   job->input.nameText = m_strFileName;
   job->input.annotationText = m_strAnnotation;
@@ -150,8 +145,16 @@ void CFindDlg::OnFindNow() {
     job->input.records.push_back(SearchRecord{record.fileName, record.size, record.modified});
   job->dialog = m_hWnd;
   job->shared = std::make_shared<SearchShared>();
+  std::string folder = list_->CurrentFolder();
+
+  SetMode(kExpanded);
+  ::SendMessageA(animation_, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
+  EnableWindow(findNow_, FALSE);
+  EnableWindow(stop_, TRUE);
+  // Sent, not posted: the worker's first messages may restore the buttons before a posted move.
+  SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(stop_), TRUE);
   search_ = job->shared;
-  searchFolder_ = list_->CurrentFolder();
+  searchFolder_.swap(folder);
   if (!StartSearchWorker(std::move(job))) {
     search_->ended.store(true);
     RestoreButtons();

@@ -8,13 +8,6 @@ namespace {
 
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-// The part of a name that the wildcard match compares, folded: equal keys match.
-std::string MatchKey(std::string_view name) {
-  std::string key(name.substr(0, 127));
-  for (char& c : key) c = Upper(c);
-  return key;
-}
-
 bool HasWildcard(std::string_view name) { return name.find_first_of("*?") != std::string_view::npos; }
 
 void SearchByName(const SearchInput& input, const std::atomic<int>& running,
@@ -44,7 +37,7 @@ void SearchByAnnotation(const SearchInput& input, const std::atomic<int>& runnin
     if (HasWildcard(input.records[i].fileName))
       patterns.push_back(i);
     else
-      byKey[MatchKey(input.records[i].fileName)].push_back(i);
+      byKey[MatchCopy(input.records[i].fileName)].push_back(i);
   }
   for (const auto& [name, annotation] : input.annotations) {
     if (running.load() == 0) return;
@@ -55,7 +48,7 @@ void SearchByAnnotation(const SearchInput& input, const std::atomic<int>& runnin
     row.annotation = annotation;
     // The last matching record in list order stands behind the row.
     size_t best = input.records.size();
-    auto found = byKey.find(MatchKey(name));
+    auto found = byKey.find(MatchCopy(name));
     if (found != byKey.end()) best = found->second.back();
     for (size_t i : patterns)
       if (MatchName(input.records[i].fileName, name) && (best == input.records.size() || i > best)) best = i;

@@ -1,5 +1,6 @@
 #include "search/SearchWorker.h"
 
+#include <new>
 #include <vector>
 
 #include "framework/Thread.h"
@@ -16,10 +17,14 @@ unsigned __stdcall SearchWorker(void* parameter) {
     batch.clear();
     lastSend = GetTickCount();
   };
-  RunSearch(job->input, job->shared->running, [&](const SearchRow& row) {
-    batch.push_back(row);
-    if (batch.size() >= kSearchBatchRows || GetTickCount() - lastSend >= kSearchBatchMs) send();
-  });
+  try {
+    RunSearch(job->input, job->shared->running, [&](const SearchRow& row) {
+      batch.push_back(row);
+      if (batch.size() >= kSearchBatchRows || GetTickCount() - lastSend >= kSearchBatchMs) send();
+    });
+  } catch (const std::bad_alloc&) {
+    // Short of memory: the search ends with the rows found so far, and the dialog is told.
+  }
   send();
   SendMessageA(job->dialog, kWmSearchEnded, 0, 0);
   job->shared->ended.store(true);

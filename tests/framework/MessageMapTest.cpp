@@ -2,6 +2,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -106,6 +108,40 @@ TEST(MessageMap, DestroyingTheWindowUnbindsTheObject) {
   EXPECT_TRUE(wnd.DestroyWindow());
   EXPECT_EQ(wnd.m_hWnd, nullptr);
   EXPECT_EQ(CWnd::FromHandle(hwnd), nullptr);
+}
+
+// A window that destroys itself from its own WM_CLOSE handler and whose PostNcDestroy ends the
+// object and fills its memory with a pattern, as a reused heap block would be.
+class CSelfClosingWindow : public CBaseWindow {
+ public:
+  LUMAVEX_RUNTIME_CLASS
+  static const MessageMap kMessageMap;
+  const MessageMap& GetMessageMap() const override { return kMessageMap; }
+  void OnCloseMessage() { DestroyWindow(); }
+  void PostNcDestroy() override {
+    void* memory = this;
+    this->~CSelfClosingWindow();
+    std::memset(memory, 0xAB, sizeof(CSelfClosingWindow));
+  }
+};
+const CRuntimeClass CSelfClosingWindow::kClass{"CSelfClosingWindow", &CBaseWindow::kClass};
+const MessageMap CSelfClosingWindow::kMessageMap{
+    &CBaseWindow::kMessageMap,
+    {
+        OnMessage(WM_CLOSE, &CSelfClosingWindow::OnCloseMessage),
+    },
+};
+
+TEST(MessageMap, AWindowThatEndsItselfInAHandlerIsNotTouchedAfterwards) {
+  alignas(CSelfClosingWindow) unsigned char memory[sizeof(CSelfClosingWindow)];
+  auto* wnd = new (memory) CSelfClosingWindow;
+  ASSERT_TRUE(wnd->Create());
+  HWND hwnd = wnd->m_hWnd;
+  SendMessageA(hwnd, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(hwnd));
+  size_t changed = 0;
+  for (unsigned char byte : memory) changed += byte != 0xAB;
+  EXPECT_EQ(changed, 0u);
 }
 
 // A subclassed system control that handles notifications it sends to its parent.

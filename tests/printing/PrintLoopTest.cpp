@@ -30,12 +30,18 @@ class RecordingView : public CView {
     FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     if (info.m_nCurPage == cancelOn && ActiveCancelBox())
       ::SendMessageA(GetDlgItem(ActiveCancelBox(), IDCANCEL), BM_CLICK, 0, 0);
+    frameKept &= GetParentFrame() != nullptr;
+    if (info.m_nCurPage == closeOn && GetParentFrame()) GetParentFrame()->PostMessage(WM_CLOSE);
+    if (info.m_nCurPage == 1 && shrinkTo) info.SetMaxPage(shrinkTo);
   }
   void OnEndPrinting(HDC, CPrintInfo&) override { steps.push_back("end"); }
   void PostNcDestroy() override {}
 
   UINT pages = 3;
   UINT cancelOn = 0;
+  UINT closeOn = 0;   // the page during which the frame is asked to close
+  UINT shrinkTo = 0;  // the page count the job drops to after page 1, as a relisting may do
+  bool frameKept = true;
   std::vector<std::string> steps;
   bool cancelBoxSeen = false;
   bool ownerDisabled = false;
@@ -55,7 +61,7 @@ class PrintLoop : public testing::Test {
     WaitForPrinterIdle();
     RemoveNewPdfs(pdfsBefore_);
     view_.DestroyWindow();
-    frame_->DestroyWindow();
+    if (frame_) frame_->DestroyWindow();
     PumpMessages();
   }
   bool Prepare(CPrintInfo& info) {
@@ -95,6 +101,28 @@ TEST_F(PrintLoop, TheCancelBoxEndsTheJobAfterThePageItInterrupted) {
   EXPECT_EQ(view_.steps, (std::vector<std::string>{"begin", "page 1", "page 2", "end"}));
   EXPECT_TRUE(IsWindowEnabled(frame_->m_hWnd));
   EXPECT_TRUE(boxes_.Boxes().empty());  // cancelling is no failure
+}
+
+TEST_F(PrintLoop, AFrameAskedToCloseDuringTheJobClosesWhenItHasEnded) {
+  view_.closeOn = 1;
+  CPrintInfo info;
+  ASSERT_TRUE(Prepare(info));
+  EXPECT_EQ(RunPrintLoop(view_, info), PrintOutcome::Printed);
+  EXPECT_EQ(view_.steps, (std::vector<std::string>{"begin", "page 1", "page 2", "page 3", "end"}));
+  EXPECT_TRUE(view_.frameKept);
+  HWND frame = frame_->m_hWnd;
+  ASSERT_TRUE(IsWindow(frame));
+  PumpMessages();
+  EXPECT_FALSE(IsWindow(frame));
+  frame_ = nullptr;  // it deleted itself with its window
+}
+
+TEST_F(PrintLoop, PagesThatWentDuringTheJobAreNotPrinted) {
+  view_.shrinkTo = 1;
+  CPrintInfo info;
+  ASSERT_TRUE(Prepare(info));
+  EXPECT_EQ(RunPrintLoop(view_, info), PrintOutcome::Printed);
+  EXPECT_EQ(view_.steps, (std::vector<std::string>{"begin", "page 1", "end"}));
 }
 
 TEST_F(PrintLoop, AJobWithoutPagesStartsNoDocument) {

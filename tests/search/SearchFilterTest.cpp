@@ -81,6 +81,19 @@ TEST(SearchFilter, ByAnnotationPairsNamesAsTheWildcardMatchDoes) {
   EXPECT_EQ(SearchAll(input), (std::vector<Found>{{"gone.jpg", "beach", -1}}));
 }
 
+TEST(SearchFilter, ANameWithAnEmbeddedNulPairsUpToTheNulAsTheWildcardMatchDoes) {
+  // A damaged store may hold such a name; the match compares it as a C string.
+  SearchInput input;
+  input.records = {{"a.jpg", 1, 0}, {"b.jpg", 1, 0}};
+  input.annotations = {{std::string("a.jpg\0x", 7), "beach"}, {std::string("b.jpg\0", 6), "beach"}};
+  input.annotationText = "beach";
+  const std::vector<Found> rows = SearchAll(input);
+  EXPECT_EQ(rows, PairByMatch(input));
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].record, 0);
+  EXPECT_EQ(rows[1].record, 1);
+}
+
 TEST(SearchFilter, ManyAnnotationsPairTheSameAsMatchingEveryPair) {
   SearchInput input;
   for (int i = 0; i < 400; ++i) {
