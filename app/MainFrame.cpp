@@ -291,6 +291,8 @@ void CMainFrame::OnFileXferDone(const TW_SETUPFILEXFER* setup) {
     return;
   }
   if (saved.outcome == ScanSaveResult::kWriteError) AfxMessageBox(saved.message.c_str());
+  // The user may have gone to another folder while the transfer pumped messages: leave it alone.
+  if (!SameFolder(list->CurrentFolder(), folder)) return;
   // The new file's thumbnail made first leaves the listing's worker nothing to make, so its own
   // listing afterwards does not undo the selection made below.
   if (!saved.path.empty())
