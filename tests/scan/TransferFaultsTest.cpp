@@ -189,7 +189,7 @@ TEST_F(Faults, AQuitSeenWhileTransferringIsLeftForTheProgramsLoop) {
   EXPECT_EQ(ScanFiles(pictures_.Path()).size(), 1u);
 }
 
-TEST_F(Faults, TheFrameKeepsItsAcceleratorsToItselfButSeesEveryMessage) {
+TEST_F(Faults, TheFrameKeepsItsAcceleratorsToItself) {
   StartIn(pictures_.Path());
   HWND popup = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, Frame()->m_hWnd, nullptr, nullptr, nullptr);
   MSG foreign{popup, WM_KEYDOWN, VK_F5, 0, 0, {}};
@@ -197,6 +197,27 @@ TEST_F(Faults, TheFrameKeepsItsAcceleratorsToItselfButSeesEveryMessage) {
   EXPECT_FALSE(app_.PreTranslateMessage(&foreign));
   EXPECT_TRUE(app_.PreTranslateMessage(&own));  // F5 is Refresh
   DestroyWindow(popup);
+  PumpMessages();
+}
+
+TEST_F(Faults, AnEnabledSourceSeesMessagesOfForeignWindowsAndOfTheThread) {
+  Script("images 0\n");
+  StartIn(pictures_.Path());
+  Acquire();
+  ASSERT_TRUE(PumpUntilState(5));
+  const std::string kEvent = "0001 0002 0601";  // DG_CONTROL DAT_EVENT MSG_PROCESSEVENT
+  HWND foreign = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(foreign, nullptr);
+  PumpMessages();
+  int before = CountLog(kEvent);
+  ASSERT_TRUE(PostMessageA(foreign, WM_APP + 7, 0, 0));
+  PumpMessages();
+  int afterWindow = CountLog(kEvent);
+  EXPECT_GE(afterWindow, before + 1);
+  ASSERT_TRUE(PostThreadMessageA(GetCurrentThreadId(), WM_APP + 8, 0, 0));
+  PumpMessages();
+  EXPECT_GE(CountLog(kEvent), afterWindow + 1);
+  DestroyWindow(foreign);
   PumpMessages();
 }
 
