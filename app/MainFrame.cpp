@@ -8,6 +8,8 @@
 #include "browser/FileNames.h"
 #include "browser/ListMessages.h"
 #include "browser/MyListView.h"
+#include "browser/ThumbnailFiles.h"
+#include "browser/ThumbnailWorker.h"
 #include "framework/MessageBox.h"
 #include "framework/PrintPreview.h"
 #include "image/ImageSettings.h"
@@ -289,6 +291,12 @@ void CMainFrame::OnFileXferDone(const TW_SETUPFILEXFER* setup) {
     return;
   }
   if (saved.outcome == ScanSaveResult::kWriteError) AfxMessageBox(saved.message.c_str());
+  // The user may have gone to another folder while the transfer pumped messages: leave it alone.
+  if (!SameFolder(list->CurrentFolder(), folder)) return;
+  // The new file's thumbnail made first leaves the listing's worker nothing to make, so its own
+  // listing afterwards does not undo the selection made below.
+  if (!saved.path.empty())
+    EnsureThumbnail(saved.path, ThumbnailPathFor(saved.path, Browser().appFolder), Browser().thumbnailClaims);
   list->SendMessage(kWmListFolder);
   OnSort(ID_SORT_DATE);
   if (saved.path.empty()) return;

@@ -21,7 +21,27 @@ std::string ScanFileName(int number) {
   return name;
 }
 
+int ScanFileNumber(const std::string& name) {
+  if (name.size() != 12 || CompareNoCase(name.substr(0, 3), "Img") != 0 || CompareNoCase(name.substr(8), ".jpg") != 0)
+    return 0;
+  int number = 0;
+  for (size_t i = 3; i < 8; ++i) {
+    if (name[i] < '0' || name[i] > '9') return 0;
+    number = number * 10 + (name[i] - '0');
+  }
+  return number;
+}
+
+bool SameFolder(const std::string& a, const std::string& b) {
+  auto trimmed = [](const std::string& path) {
+    return path.size() == 3 && path[1] == ':' && path[2] == '\\' ? path.substr(0, 2) : path;
+  };
+  return CompareNoCase(trimmed(a), trimmed(b)) == 0;
+}
+
 namespace {
+constexpr char kScanWriteError[] = "Write Error";
+
 // Numbers 1..last already used in `folder`, from one listing (any case, files or folders).
 std::vector<bool> TakenNumbers(const std::string& folder, int last) {
   std::vector<bool> taken(static_cast<size_t>(last) + 1, false);
@@ -29,17 +49,17 @@ std::vector<bool> TakenNumbers(const std::string& folder, int last) {
   HANDLE search = FindFirstFileA(PathJoin(folder, "Img?????.jpg").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return taken;
   do {
-    int number = 0;
-    char tail[8] = "";
-    if (std::sscanf(found.cFileName + 3, "%5d%7s", &number, tail) == 2 && number >= 1 && number <= last)
-      taken[static_cast<size_t>(number)] = true;
+    // The pattern also lets through names such as "Img 0002.jpg": only exact scan names count.
+    int number = ScanFileNumber(found.cFileName);
+    if (number >= 1 && number <= last) taken[static_cast<size_t>(number)] = true;
   } while (FindNextFileA(search, &found));
   FindClose(search);
   return taken;
 }
 }  // namespace
 
-std::string ReserveScanName(const std::string& folder, int last) {
+std::string ReserveScanName(const std::string& folder, int last, bool* refused) {
+  if (refused) *refused = false;
   std::vector<bool> taken = TakenNumbers(folder, last);
   for (int number = 1; number <= last; ++number) {
     if (taken[static_cast<size_t>(number)]) continue;
@@ -53,7 +73,10 @@ std::string ReserveScanName(const std::string& folder, int last) {
     DWORD error = GetLastError();
     bool exists = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
                   GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-    if (!exists) return "";
+    if (!exists) {
+      if (refused) *refused = true;
+      return "";
+    }
   }
   return "";
 }
@@ -69,7 +92,13 @@ ScanSaveResult SaveScan(const std::string& bmpPath, const std::string& folder, i
     result.message = codec.LastError();
     return result;
   }
-  result.path = ReserveScanName(folder, last);
+  bool refused = false;
+  result.path = ReserveScanName(folder, last, &refused);
+  if (result.path.empty() && refused) {
+    result.outcome = ScanSaveResult::kWriteError;
+    result.message = kScanWriteError;
+    return result;
+  }
   if (result.path.empty()) {
     result.outcome = ScanSaveResult::kNoFreeName;
     result.message = "No free file name for the scanned image (" + ScanFileName(1) + " to " + ScanFileName(last) +
@@ -79,7 +108,7 @@ ScanSaveResult SaveScan(const std::string& bmpPath, const std::string& folder, i
   if (!WriteJpegRgb(result.path.c_str(), pixels.get(), width, height, 75)) {
     DeleteFileA(result.path.c_str());
     result.outcome = ScanSaveResult::kWriteError;
-    result.message = "Write Error";
+    result.message = kScanWriteError;
     result.path.clear();
   }
   return result;

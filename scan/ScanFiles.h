@@ -16,8 +16,16 @@ std::string ScanFileName(int number);
 
 // Reserves the lowest free name Img00001.jpg ... Img<last>.jpg in `folder` by creating it, empty,
 // only if no file of that name exists (so nothing is ever overwritten, also against another
-// process). The full path, or "" when every name is taken or the folder refuses new files.
-std::string ReserveScanName(const std::string& folder, int last = kLastScanNumber);
+// process). The full path, or "" when every name is taken or the folder refuses new files (not
+// found, access denied, disk full); `refused`, when given, tells which: true for the folder.
+std::string ReserveScanName(const std::string& folder, int last = kLastScanNumber, bool* refused = nullptr);
+
+// The number of a scan file name, "Img" + five digits + ".jpg" in any case; 0 for any other name.
+int ScanFileNumber(const std::string& name);
+
+// Whether two folder paths name the same folder: compared without case, a drive root written
+// with or without its separator ("C:" and "C:\").
+bool SameFolder(const std::string& a, const std::string& b);
 
 struct ScanSaveResult {
   enum Outcome { kSaved, kUnreadable, kNoFreeName, kWriteError };
@@ -27,5 +35,6 @@ struct ScanSaveResult {
 };
 
 // Converts the BMP at `bmpPath` into the next free numbered JPEG (quality 75) in `folder`.
-// A file whose writing failed is deleted again.
+// A file whose writing failed is deleted again. A folder that refuses the new file is a write
+// error like a failed encoding; kNoFreeName only when every name is taken.
 ScanSaveResult SaveScan(const std::string& bmpPath, const std::string& folder, int last = kLastScanNumber);

@@ -13,6 +13,8 @@
 //   extraready 1       announce one more image while the first transfer runs
 //   postclose 1        post WM_CLOSE to the parent window while the first transfer runs
 //   postquit 1         post WM_QUIT to the thread while the first transfer runs
+//   post H M W L       post message M (wParam W, lParam L) to window H while the first transfer
+//                      runs; all four in hex
 // Log lines: "<DG> <DAT> <MSG> rc=<n>" in hex, with extra words for some calls.
 #include <windows.h>
 
@@ -39,6 +41,10 @@ struct Script {
   bool extraReady = false;
   bool postClose = false;
   bool postQuit = false;
+  HWND postWindow = nullptr;
+  UINT postMessage = 0;
+  WPARAM postWParam = 0;
+  LPARAM postLParam = 0;
 };
 
 struct Source {
@@ -101,6 +107,16 @@ Script ReadScript() {
     if (k == "extraready") script.extraReady = v == "1";
     if (k == "postclose") script.postClose = v == "1";
     if (k == "postquit") script.postQuit = v == "1";
+    if (k == "post") {
+      unsigned long long window = 0, wParam = 0, lParam = 0;
+      unsigned message = 0;
+      if (std::sscanf(line, "%*s %llx %x %llx %llx", &window, &message, &wParam, &lParam) == 4) {
+        script.postWindow = reinterpret_cast<HWND>(static_cast<UINT_PTR>(window));
+        script.postMessage = message;
+        script.postWParam = static_cast<WPARAM>(wParam);
+        script.postLParam = static_cast<LPARAM>(static_cast<LONG_PTR>(lParam));
+      }
+    }
     if (k == "colors") {
       script.colors.clear();
       for (char* part = std::strtok(value, ","); part; part = std::strtok(nullptr, ","))
@@ -289,6 +305,8 @@ TW_UINT16 ImageFileTransfer() {
   }
   if (first && s.script.postClose) PostMessageA(s.parent, WM_CLOSE, 0, 0);
   if (first && s.script.postQuit) PostQuitMessage(7);
+  if (first && s.script.postWindow)
+    PostMessageA(s.script.postWindow, s.script.postMessage, s.script.postWParam, s.script.postLParam);
   bool written = WriteSolidBmp(s.setup.FileName, s.script.width, s.script.height, ColorOf(s.delivered));
   if (!written) return Fail(TWCC_OPERATIONERROR);
   ++s.delivered;

@@ -334,7 +334,9 @@ TEST_F(MenuManager, OpeningAPopupAgainOrRebuildingItLeaksNoRecord) {
   Open(twain, 4);
   EXPECT_EQ(manager_.RecordCount(), 14u);
   ULONG_PTR first = ReadItem(file, 0).data;
+  size_t gdiOpen = LiveGdiObjects();
   Open(file);
+  EXPECT_EQ(LiveGdiObjects(), gdiOpen);
   EXPECT_EQ(manager_.RecordCount(), 14u);
   EXPECT_EQ(ReadItem(file, 0).data, first);
   EXPECT_EQ(manager_.ConvertedMenuCount(), 2u);
@@ -344,13 +346,16 @@ TEST_F(MenuManager, OpeningAPopupAgainOrRebuildingItLeaksNoRecord) {
   for (UINT id = ID_FAVORITE_FIRST; id < ID_FAVORITE_FIRST + 5; ++id) AppendMenuA(list, MF_STRING, id, "entry");
   Open(list);
   EXPECT_EQ(manager_.RecordCount(), 19u);
+  size_t gdiList = LiveGdiObjects();
   while (GetMenuItemCount(list) > 0) DeleteMenu(list, 0, MF_BYPOSITION);
   AppendMenuA(list, MF_STRING, ID_FAVORITE_FIRST, "entry");
   AppendMenuA(list, MF_STRING, ID_FAVORITE_FIRST + 1, "entry");
   Open(list);
   EXPECT_EQ(manager_.RecordCount(), 16u);
+  EXPECT_EQ(LiveGdiObjects(), gdiList);
   Close();
   EXPECT_EQ(manager_.RecordCount(), 0u);
+  EXPECT_LE(LiveGdiObjects(), gdiOpen);
   DestroyMenu(list);
 }
 

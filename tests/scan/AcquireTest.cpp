@@ -2,7 +2,9 @@
 #include <vector>
 
 #include "app/Resource.h"
+#include "browser/BrowserState.h"
 #include "browser/MyListView.h"
+#include "browser/ThumbnailClaims.h"
 #include "scan/Twain.h"
 #include "tests/browser/ThumbnailTestFiles.h"
 #include "tests/scan/TwainFixture.h"
@@ -11,6 +13,30 @@
 namespace {
 
 using Scanning = TwainTest;
+
+// Index of the record named `name` in the list, or -1.
+int IndexOf(CMyListView* list, const std::string& name) {
+  const std::vector<FileRecord>& records = list->Records();
+  for (size_t i = 0; i < records.size(); ++i)
+    if (records[i].fileName == name) return static_cast<int>(i);
+  return -1;
+}
+
+// Waits for the thumbnail worker's listing of `folder`, which follows the first once it has made
+// the thumbnails of the files there, so that a selection made afterwards stays.
+bool ThumbnailsMade(const std::string& folder) {
+  bool made = PumpUntil([&] { return Browser().thumbnailClaims.ListingsOf(folder) >= 2; }, 20000);
+  PumpMessages(200);
+  return made;
+}
+
+// Adds item `index` to the selection, keeping the others.
+void AlsoSelect(CMyListView* list, int index) {
+  LVITEMA item{};
+  item.stateMask = LVIS_SELECTED;
+  item.state = LVIS_SELECTED;
+  list->SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
 
 TEST_F(Scanning, TheFrameOpensTheManagerAtCreationAndAnnouncesItsIdentity) {
   StartIn("");
@@ -28,10 +54,17 @@ TEST_F(Scanning, TheFrameOpensTheManagerAtCreationAndAnnouncesItsIdentity) {
 TEST_F(Scanning, OneImageBecomesTheFirstNumberedFileSelectedAndPreviewed) {
   Script("images 1\ncolors ff0000\nsize 40 30\n");
   app_.WriteProfileInt("Settings", "SortBy", 2);
+  ASSERT_TRUE(WriteTestJpeg(pictures_ / "older.jpg", 16, 16));
   StartIn(pictures_.Path());
+  ASSERT_TRUE(ThumbnailsMade(pictures_.Path()));
+  CMyListView* list = Frame()->ListView();
+  ASSERT_EQ(list->ItemCount(), 1);
+  list->StepTo(0);  // the older file is the current one before the scan
+  ASSERT_EQ(list->SelectedCount(), 1);
   Acquire();
   ASSERT_TRUE(PumpUntil([&] { return !ScanFiles(pictures_.Path()).empty(); }));
   ASSERT_TRUE(PumpUntilState(5));
+  PumpMessages(500);  // whatever the thumbnail worker does after the listing
   EXPECT_EQ(ScanFiles(pictures_.Path()), std::vector<std::string>{"Img00001.jpg"});
   EXPECT_TRUE(NearColor(MiddleColor(pictures_ / "Img00001.jpg"), 0xFF0000));
   // The source was told the file, the format and the mechanism, and showed its interface.
@@ -41,7 +74,13 @@ TEST_F(Scanning, OneImageBecomesTheFirstNumberedFileSelectedAndPreviewed) {
   EXPECT_NE(GetFileAttributesA((pictures_ / "twain.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
   // Listed again, sorted by date from then on, the new file selected alone and previewed.
   EXPECT_EQ(app_.GetProfileInt("Settings", "SortBy", 0), 1);
-  EXPECT_EQ(Frame()->ListView()->ItemCount(), 1);
+  EXPECT_EQ(list->ItemCount(), 2);
+  int scanned = IndexOf(list, "Img00001.jpg");
+  ASSERT_NE(scanned, -1);
+  EXPECT_EQ(list->SelectedCount(), 1);
+  EXPECT_EQ(list->FocusedItem(), scanned);
+  EXPECT_EQ(list->CurrentItem(), scanned);
+  EXPECT_EQ(list->SelectedNames(), std::vector<std::string>{"Img00001.jpg"});
   EXPECT_EQ(Frame()->Preview()->Path(), pictures_ / "Img00001.jpg");
   EXPECT_TRUE(boxes_.Boxes().empty());
 }
@@ -77,16 +116,26 @@ TEST_F(Scanning, NumbersFillTheGapsAndTheSelectionFollowsTheNameNotTheLastItem) 
 
   Script("images 2\ncolors 00ff00,0000ff\n");
   StartIn(pictures_.Path());
+  ASSERT_TRUE(ThumbnailsMade(pictures_.Path()));
+  // Two older files selected before the scan, one of them focused.
+  CMyListView* list = Frame()->ListView();
+  ASSERT_EQ(list->ItemCount(), 3);
+  list->StepTo(IndexOf(list, "Img00001.jpg"));
+  AlsoSelect(list, IndexOf(list, "zzz.jpg"));
+  ASSERT_EQ(list->SelectedCount(), 2);
   Acquire();
   ASSERT_TRUE(PumpUntil([&] { return ScanFiles(pictures_.Path()).size() == 4; }));
   ASSERT_TRUE(PumpUntilState(5));
+  PumpMessages(500);
   std::vector<std::string> expected{"Img00001.jpg", "Img00002.jpg", "Img00003.jpg", "Img00004.jpg"};
   EXPECT_EQ(ScanFiles(pictures_.Path()), expected);
   EXPECT_TRUE(NearColor(MiddleColor(pictures_ / "Img00002.jpg"), 0x00FF00));
   EXPECT_TRUE(NearColor(MiddleColor(pictures_ / "Img00004.jpg"), 0x0000FF));
-  CMyListView* list = Frame()->ListView();
   ASSERT_EQ(list->ItemCount(), 5);
   EXPECT_EQ(list->Records().back().fileName, "zzz.jpg");
+  EXPECT_EQ(list->SelectedCount(), 1);
+  EXPECT_EQ(list->FocusedItem(), IndexOf(list, "Img00004.jpg"));
+  EXPECT_EQ(list->SelectedNames(), std::vector<std::string>{"Img00004.jpg"});
   // The preview shows the current item, which the scan made the new file's.
   EXPECT_EQ(Frame()->Preview()->Path(), pictures_ / "Img00004.jpg");
 }

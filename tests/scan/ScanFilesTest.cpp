@@ -65,7 +65,64 @@ TEST(ScanNames, WhenEveryNumberIsTakenNoNameIsGivenAndNothingIsMade) {
   EXPECT_EQ(ReadTestFile(dir / "Img00003.jpg"), "x");
 }
 
-TEST(ScanNames, AFolderThatCannotTakeFilesGivesNoName) { EXPECT_EQ(ReserveScanName("C:\\no such folder here"), ""); }
+TEST(ScanNames, AFolderThatCannotTakeFilesGivesNoNameAndSaysSo) {
+  bool refused = false;
+  EXPECT_EQ(ReserveScanName("C:\\no such folder here", kLastScanNumber, &refused), "");
+  EXPECT_TRUE(refused);
+}
+
+TEST(ScanNames, EveryNameTakenIsNotARefusalOfTheFolder) {
+  TempDir dir;
+  for (int n = 1; n <= 2; ++n) ASSERT_TRUE(WriteTestFile(dir / ScanFileName(n), "x"));
+  bool refused = true;
+  EXPECT_EQ(ReserveScanName(dir.Path(), 2, &refused), "");
+  EXPECT_FALSE(refused);
+  refused = true;
+  EXPECT_EQ(ReserveScanName(dir.Path(), 3, &refused), dir / "Img00003.jpg");
+  EXPECT_FALSE(refused);
+}
+
+TEST(ScanNames, OnlyImgWithFiveDigitsAndJpgIsAScanName) {
+  EXPECT_EQ(ScanFileNumber("Img00001.jpg"), 1);
+  EXPECT_EQ(ScanFileNumber("iMG99999.JpG"), 99999);
+  EXPECT_EQ(ScanFileNumber("Img00000.jpg"), 0);
+  EXPECT_EQ(ScanFileNumber("Img 0002.jpg"), 0);
+  EXPECT_EQ(ScanFileNumber("Img+0003.jpg"), 0);
+  EXPECT_EQ(ScanFileNumber("Img-0003.jpg"), 0);
+  EXPECT_EQ(ScanFileNumber("Img0004x.jpg"), 0);
+  EXPECT_EQ(ScanFileNumber("Img00005.jpgx"), 0);
+  EXPECT_EQ(ScanFileNumber("Img0006.jpg"), 0);
+  EXPECT_EQ(ScanFileNumber("Abc00007.jpg"), 0);
+  EXPECT_EQ(ScanFileNumber("Img00008.bmp"), 0);
+  EXPECT_EQ(ScanFileNumber(""), 0);
+}
+
+TEST(ScanNames, NamesThatOnlyLookNumberedLeaveTheirNumberFree) {
+  TempDir dir;
+  ASSERT_TRUE(WriteTestFile(dir / "Img00001.jpg", "first"));
+  ASSERT_TRUE(WriteTestFile(dir / "Img 0002.jpg", "blank"));
+  ASSERT_TRUE(WriteTestFile(dir / "Img+0003.jpg", "sign"));
+  ASSERT_TRUE(WriteTestFile(dir / "Img0004x.jpg", "tail"));
+  EXPECT_EQ(ReserveScanName(dir.Path()), dir / "Img00002.jpg");
+  EXPECT_EQ(ReserveScanName(dir.Path()), dir / "Img00003.jpg");
+  EXPECT_EQ(ReserveScanName(dir.Path()), dir / "Img00004.jpg");
+  EXPECT_EQ(ReadTestFile(dir / "Img00001.jpg"), "first");
+  EXPECT_EQ(ReadTestFile(dir / "Img 0002.jpg"), "blank");
+  EXPECT_EQ(ReadTestFile(dir / "Img+0003.jpg"), "sign");
+  EXPECT_EQ(ReadTestFile(dir / "Img0004x.jpg"), "tail");
+  EXPECT_EQ(FileNames(dir.Path()).size(), 7u);
+}
+
+TEST(ScanNames, FoldersAreTheSameWithoutCaseAndWithOrWithoutTheRootSeparator) {
+  EXPECT_TRUE(SameFolder("C:\\Photos\\Trip", "c:\\photos\\TRIP"));
+  EXPECT_TRUE(SameFolder("C:\\", "c:"));
+  EXPECT_TRUE(SameFolder("T:", "T:\\"));
+  EXPECT_TRUE(SameFolder("T:\\", "t:\\"));
+  EXPECT_FALSE(SameFolder("C:\\Photos", "C:\\Photos\\Trip"));
+  EXPECT_FALSE(SameFolder("C:\\", "D:\\"));
+  EXPECT_FALSE(SameFolder("C:\\Photos", ""));
+  EXPECT_FALSE(SameFolder("C:\\a", "C:\\b"));
+}
 
 TEST(SaveScans, APictureBecomesTheNextNumberedJpeg) {
   TempDir dir;
@@ -103,6 +160,16 @@ TEST(SaveScans, APictureTheEncoderRefusesLeavesNoPartialFile) {
   EXPECT_EQ(saved.message, "Write Error");
   EXPECT_TRUE(saved.path.empty());
   EXPECT_EQ(FileNames(dir.Path(), "Img*"), std::vector<std::string>{});
+}
+
+TEST(SaveScans, AFolderThatRefusesTheFileIsAWriteErrorNotAFullFolder) {
+  TempDir dir;
+  WriteSolidBmp(dir / "twain.bmp", 4, 4, 0x0000FF);
+  ScanSaveResult saved = SaveScan(dir / "twain.bmp", dir / "no such folder");
+  EXPECT_EQ(saved.outcome, ScanSaveResult::kWriteError);
+  EXPECT_EQ(saved.message, "Write Error");
+  EXPECT_TRUE(saved.path.empty());
+  EXPECT_FALSE(Exists(dir / "no such folder"));
 }
 
 TEST(SaveScans, WithEveryNameTakenTheUserIsToldAndNothingIsWritten) {

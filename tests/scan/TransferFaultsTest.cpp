@@ -1,11 +1,15 @@
 // Transfers that go wrong: refusals, cancels, failures, damaged files, folders that cannot take the
 // transfer file, and events that arrive while a transfer runs.
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "browser/BrowserState.h"
 #include "browser/ListMessages.h"
 #include "browser/MyListView.h"
+#include "browser/ThumbnailClaims.h"
 #include "scan/Twain.h"
+#include "tests/browser/ThumbnailTestFiles.h"
 #include "tests/navigation/WineDrives.h"
 #include "tests/scan/TwainFixture.h"
 #include "viewer/MyScrollView.h"
@@ -185,7 +189,7 @@ TEST_F(Faults, AQuitSeenWhileTransferringIsLeftForTheProgramsLoop) {
   EXPECT_EQ(ScanFiles(pictures_.Path()).size(), 1u);
 }
 
-TEST_F(Faults, TheFrameKeepsItsAcceleratorsToItselfButSeesEveryMessage) {
+TEST_F(Faults, TheFrameKeepsItsAcceleratorsToItself) {
   StartIn(pictures_.Path());
   HWND popup = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, Frame()->m_hWnd, nullptr, nullptr, nullptr);
   MSG foreign{popup, WM_KEYDOWN, VK_F5, 0, 0, {}};
@@ -194,6 +198,82 @@ TEST_F(Faults, TheFrameKeepsItsAcceleratorsToItselfButSeesEveryMessage) {
   EXPECT_TRUE(app_.PreTranslateMessage(&own));  // F5 is Refresh
   DestroyWindow(popup);
   PumpMessages();
+}
+
+TEST_F(Faults, AnEnabledSourceSeesMessagesOfForeignWindowsAndOfTheThread) {
+  Script("images 0\n");
+  StartIn(pictures_.Path());
+  Acquire();
+  ASSERT_TRUE(PumpUntilState(5));
+  const std::string kEvent = "0001 0002 0601";  // DG_CONTROL DAT_EVENT MSG_PROCESSEVENT
+  HWND foreign = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(foreign, nullptr);
+  PumpMessages();
+  int before = CountLog(kEvent);
+  ASSERT_TRUE(PostMessageA(foreign, WM_APP + 7, 0, 0));
+  PumpMessages();
+  int afterWindow = CountLog(kEvent);
+  EXPECT_GE(afterWindow, before + 1);
+  ASSERT_TRUE(PostThreadMessageA(GetCurrentThreadId(), WM_APP + 8, 0, 0));
+  PumpMessages();
+  EXPECT_GE(CountLog(kEvent), afterWindow + 1);
+  DestroyWindow(foreign);
+  PumpMessages();
+}
+
+// The script line that has the source list `folder` while the first transfer runs, as a user
+// choosing another folder then would.
+std::string ListFolderDuringTransfer(CMyListView* list, const std::string& folder) {
+  char line[128];
+  std::snprintf(line, sizeof line, "post %llx %x 0 %llx\n",
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(list->m_hWnd)), kWmListFolder,
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(folder.c_str())));
+  return line;
+}
+
+TEST_F(Faults, AFolderChosenDuringTheTransferIsNotRelistedNorItsSameNamedFileSelected) {
+  std::string other = work_ / "other";
+  ASSERT_TRUE(CreateDirectoryA(other.c_str(), nullptr));
+  ASSERT_TRUE(WriteTestJpeg(other + "\\Img00001.jpg", 16, 16));
+  ASSERT_TRUE(WriteTestJpeg(other + "\\Img00002.jpg", 16, 16));
+  StartIn(pictures_.Path());
+  Script("images 1\ncolors ff0000\n" + ListFolderDuringTransfer(Frame()->ListView(), other));
+  Acquire();
+  ASSERT_TRUE(PumpUntil([&] { return !ScanFiles(pictures_.Path()).empty(); }));
+  ASSERT_TRUE(PumpUntilState(5));
+  // Saved where the transfer went; the other folder is shown as it was listed, nothing chosen.
+  EXPECT_EQ(ScanFiles(pictures_.Path()), std::vector<std::string>{"Img00001.jpg"});
+  EXPECT_TRUE(NearColor(MiddleColor(pictures_ / "Img00001.jpg"), 0xFF0000));
+  CMyListView* list = Frame()->ListView();
+  EXPECT_EQ(list->CurrentFolder(), other);
+  EXPECT_EQ(list->ItemCount(), 2);
+  EXPECT_EQ(list->SelectedCount(), 0);
+  EXPECT_EQ(list->FocusedItem(), -1);
+  EXPECT_NE(Frame()->Preview()->Path(), other + "\\Img00001.jpg");
+  EXPECT_EQ(app_.GetProfileInt("Settings", "SortBy", 0), 0);
+  EXPECT_EQ(ScanFiles(other), (std::vector<std::string>{"Img00001.jpg", "Img00002.jpg"}));
+  EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(Faults, TheSameFolderChosenAgainInOtherLettersStillGetsTheScanSelected) {
+  ASSERT_TRUE(WriteTestJpeg(pictures_ / "older.jpg", 16, 16));
+  std::string upper = pictures_.Path();
+  CharUpperA(upper.data());
+  ASSERT_NE(upper, pictures_.Path());
+  StartIn(pictures_.Path());
+  // The listing the thumbnail worker asks for once older.jpg's thumbnail is made comes first.
+  ASSERT_TRUE(PumpUntil([&] { return Browser().thumbnailClaims.ListingsOf(pictures_.Path()) >= 2; }, 20000));
+  Script("images 1\ncolors 00ff00\n" + ListFolderDuringTransfer(Frame()->ListView(), upper));
+  Acquire();
+  ASSERT_TRUE(PumpUntil([&] { return !ScanFiles(pictures_.Path()).empty(); }));
+  ASSERT_TRUE(PumpUntilState(5));
+  PumpMessages(500);
+  CMyListView* list = Frame()->ListView();
+  EXPECT_EQ(list->CurrentFolder(), upper);
+  EXPECT_EQ(list->ItemCount(), 2);
+  EXPECT_EQ(app_.GetProfileInt("Settings", "SortBy", 0), 1);
+  EXPECT_EQ(list->SelectedNames(), std::vector<std::string>{"Img00001.jpg"});
+  EXPECT_EQ(list->SelectedCount(), 1);
 }
 
 }  // namespace
