@@ -238,17 +238,24 @@ void CMainFrame::OnUpdateSlideShow(CCmdUI& ui) {
   ui.Enable(list && list->SelectedCount() > 0);
 }
 
-void CMainFrame::OnSelectSource() { SelectSource(); }
+void CMainFrame::OnSelectSource() {
+  SelectSource();
+  CloseIfPending();
+}
 
-void CMainFrame::OnAcquire() { Acquire(); }
+void CMainFrame::OnAcquire() {
+  Acquire();
+  CloseIfPending();
+}
 
 // Without a source manager the commands still run, and end silently.
 void CMainFrame::OnUpdateScanCommand(CCmdUI& ui) { ui.Enable(true); }
 
 LRESULT CMainFrame::OnClose(WPARAM, LPARAM) {
-  // The transfer loop runs on this object: destroying the frame under it would pull it away.
-  if (Transferring()) {
-    closeWhenTransferred_ = true;
+  // A transfer or a scanner dialog runs on this object: destroying the frame under it would pull
+  // it away. The frame closes when the call has returned.
+  if (Busy()) {
+    closePending_ = true;
     return 0;
   }
   return CFrameWnd::OnClose(0, 0);
@@ -262,10 +269,13 @@ LRESULT CMainFrame::OnDestroy(WPARAM, LPARAM) {
 
 void CMainFrame::TransferImages() {
   CTwain::TransferImages();
-  if (closeWhenTransferred_ && !Transferring()) {
-    closeWhenTransferred_ = false;
-    PostMessage(WM_CLOSE);
-  }
+  CloseIfPending();
+}
+
+void CMainFrame::CloseIfPending() {
+  if (!closePending_ || Busy()) return;
+  closePending_ = false;
+  PostMessage(WM_CLOSE);
 }
 
 bool CMainFrame::OnSetupFileXfer(TW_UINT16& format, TW_SETUPFILEXFER& setup) {

@@ -72,6 +72,8 @@ class CMainFrame : public CFrameWnd, public CTwain, public SlideShowHost {
   // Scanner hooks: the source writes "twain.bmp" into the current folder, which becomes the
   // folder's next numbered JPEG file, selected in the list.
   void TransferImages() override;
+  // Closes the frame when a close was put off and the scanner calls have returned.
+  void CloseIfPending();
   bool OnSetupFileXfer(TW_UINT16& format, TW_SETUPFILEXFER& setup) override;
   void OnFileXferDone(const TW_SETUPFILEXFER* setup) override;
   void OnRecentFolder(UINT id);
@@ -95,5 +97,5 @@ class CMainFrame : public CFrameWnd, public CTwain, public SlideShowHost {
   CToolBar toolBar_;
   std::string shownFolder_;
   // A close asked for while a transfer runs, carried out when it has ended.
-  bool closeWhenTransferred_ = false;
+  bool closePending_ = false;  // a close asked for while the scanner was busy
 };

@@ -396,7 +396,22 @@ void CTwain::FreeMemXferBuffer(TW_MEMORY& memory) {
   memory.TheMem = nullptr;
 }
 
+namespace {
+// Counts a call on the stack for as long as it runs.
+class BusyScope {
+ public:
+  explicit BusyScope(int& depth) : depth_(depth) { ++depth_; }
+  ~BusyScope() { --depth_; }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  int& depth_;
+};
+}  // namespace
+
 bool CTwain::SelectSource(HWND parent) {
+  BusyScope busy(busy_);
   int saved = state_;
   bool chosen = false;
   if (OpenManager(parent)) {
@@ -411,6 +426,7 @@ bool CTwain::SelectSource(HWND parent) {
 }
 
 bool CTwain::Acquire(HWND parent) {
+  BusyScope busy(busy_);
   savedState_ = state_;
   if (state_ < 3 && !OpenManager(parent)) {
     OnError(0);

@@ -22,8 +22,9 @@ class CTwain {
   static TW_IDENTITY& SourceIdentity();
   // True while the manager's library is loaded in this process.
   static bool ManagerLoaded();
-  // True while a transfer runs (the transfer loop is on the stack).
-  bool Transferring() const { return transferring_; }
+  // True while a transfer, Select Source or Acquire is on the stack. The manager's dialogs, the
+  // source's and the message boxes dispatch messages meanwhile: the object must outlive them.
+  bool Busy() const { return transferring_ || busy_ > 0; }
 
   void SetParentWindow(HWND parent) { parent_ = parent; }
   void SetTransferMechanism(int mechanism) { mechanism_ = mechanism; }
@@ -96,4 +97,5 @@ class CTwain {
   HWND parent_ = nullptr;
   int mechanism_ = TWSX_NATIVE;
   bool transferring_ = false;
+  int busy_ = 0;  // Select Source and Acquire calls on the stack
 };

@@ -105,6 +105,33 @@ TEST_F(SelectSource, CancellingTheManagersDialogLeavesTheManagerOpen) {
   EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
+TEST_F(SelectSource, AProgramClosedWhileTheDialogIsUpClosesOnceTheDialogHasReturned) {
+  StartIn(pictures_.Path());
+  const HWND frame = Frame()->m_hWnd;
+  const DWORD thread = GetCurrentThreadId();
+  bool dialogSeen = false;
+  bool frameKept = false;
+  std::thread answer([&] {
+    HWND dialog = nullptr;
+    for (int i = 0; i < 500 && !dialog; ++i) {
+      Sleep(10);
+      dialog = FindSourceDialog(thread);
+    }
+    if (!dialog) return;
+    dialogSeen = true;
+    // The dialog's own loop dispatches the close to the frame meanwhile.
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    Sleep(500);
+    frameKept = IsWindow(frame) != FALSE;
+    SendMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+  });
+  Command(ID_TWAIN_SELECT_SOURCE);
+  answer.join();
+  ASSERT_TRUE(dialogSeen);
+  EXPECT_TRUE(frameKept);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(frame); }));
+}
+
 TEST_F(SelectSource, ConfirmingTheDialogChoosesTheSourceThatAcquireOpens) {
   StartIn(pictures_.Path());
   DialogSeen seen;
