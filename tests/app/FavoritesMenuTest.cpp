@@ -211,7 +211,7 @@ TEST_F(FavoritesMenu, CommandsPastTheListsDoNothing) {
 TEST_F(FavoritesMenu, AMissingShortcutFileMakesTheFavoriteDoNothing) {
   std::string picture = WritePicture(pictures_ / "lost.jpg", 16, 16);
   AddFileFavorites({picture});
-  ASSERT_TRUE(DeleteFileA((FavoritesFolder() + "\\lost.LNK").c_str()));
+  ASSERT_TRUE(DeleteFileA((FavoritesFolder() + "\\lost.jpg.LNK").c_str()));
   std::string shown = Frame()->DriveView()->CurrentFolder();
   Command(ID_FAVORITE_FIRST);
   PumpMessages();
@@ -284,8 +284,34 @@ TEST_F(FavoritesMenu, TheListAddsItsSelectedFilesInItemOrder) {
   SelectItems({1, 0});
   Command(ID_FAVORITES_ADD);
   EXPECT_EQ(Stored(FavoriteList()), (Texts{"b.c.jpg", "a.jpg"}));
-  EXPECT_NE(GetFileAttributesA((FavoritesFolder() + "\\a.LNK").c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_NE(GetFileAttributesA((FavoritesFolder() + "\\b.LNK").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(GetFileAttributesA((FavoritesFolder() + "\\a.jpg.LNK").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(GetFileAttributesA((FavoritesFolder() + "\\b.c.jpg.LNK").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(FavoritesMenu, OneFileNameFromTwoFoldersMakesTwoFavoritesEachOpeningItsOwnFile) {
+  std::string a = Folder("A");
+  std::string b = Folder("B");
+  std::string inA = WritePicture(a + "\\IMG_0001.JPG", 40, 30);
+  std::string inB = WritePicture(b + "\\IMG_0001.JPG", 30, 40);
+  for (const std::string& folder : {a, b, a}) {
+    ChooseFolder(folder);
+    ASSERT_EQ(List()->ItemCount(), 1);
+    Frame()->SetActiveView(List());
+    SelectItems({0});
+    Command(ID_FAVORITES_ADD);
+  }
+  std::vector<MenuItem> items = ShowFavoritesMenu(Frame());
+  EXPECT_EQ(TextsOf(items), (Texts{"&Add to Favorites\tF7", "", "IMG_0001.JPG", "IMG_0001 (2).JPG"}));
+
+  const std::pair<UINT, std::string> expected[] = {{ID_FAVORITE_FIRST, inA}, {ID_FAVORITE_FIRST + 1, inB}};
+  for (const auto& [id, picture] : expected) {
+    Command(id);
+    PumpMessages();
+    ASSERT_FALSE(app_.m_viewers.windows.empty());
+    auto* viewer = static_cast<CViewerFrame*>(app_.m_viewers.windows.back());
+    EXPECT_TRUE(SamePath(viewer->PicturePath(), picture)) << viewer->PicturePath();
+  }
+  EXPECT_EQ(app_.m_viewers.windows.size(), 2u);
 }
 
 TEST_F(FavoritesMenu, ThePreviewOffersWallpaperAndFavoritesOnlyWithAPicture) {

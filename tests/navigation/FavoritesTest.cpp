@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "browser/BrowserState.h"
+#include "browser/ProgramFolders.h"
+#include "framework/MessageBox.h"
 #include "framework/WinApp.h"
 #include "navigation/Favorites.h"
 #include "navigation/ProfileMruList.h"
@@ -128,32 +130,70 @@ TEST_F(FavoritesTest, ResolvingFailsCleanlyForMissingBrokenAndEmptyShortcuts) {
 TEST_F(FavoritesTest, TwoSelectedFilesMakeTwoShortcutsAndTheLaterNameLeads) {
   AddFileFavorites({Picture("a.jpg"), Picture("b.c.jpg")});
   EXPECT_EQ(Stored(), (Names{"b.c.jpg", "a.jpg"}));
-  ASSERT_TRUE(Exists(Favorites("a.LNK")));
-  ASSERT_TRUE(Exists(Favorites("b.LNK")));
-  EXPECT_TRUE(HasShellLinkHeader(Favorites("b.LNK")));
-  EXPECT_EQ(ReadLink(Favorites("a.LNK")).description, "Shortcut toa.jpg");
-  EXPECT_EQ(ReadLink(Favorites("b.LNK")).description, "Shortcut tob.c.jpg");
-  EXPECT_TRUE(SamePath(ReadLink(Favorites("b.LNK")).target, pictures_ / "b.c.jpg"));
+  ASSERT_TRUE(Exists(Favorites("a.jpg.LNK")));
+  ASSERT_TRUE(Exists(Favorites("b.c.jpg.LNK")));
+  EXPECT_TRUE(HasShellLinkHeader(Favorites("b.c.jpg.LNK")));
+  EXPECT_TRUE(Exists(Favorites(kProgramFolderMarker)));  // the program made the folder
+  EXPECT_EQ(ReadLink(Favorites("a.jpg.LNK")).description, "Shortcut toa.jpg");
+  EXPECT_EQ(ReadLink(Favorites("b.c.jpg.LNK")).description, "Shortcut tob.c.jpg");
+  EXPECT_TRUE(SamePath(ReadLink(Favorites("b.c.jpg.LNK")).target, pictures_ / "b.c.jpg"));
 }
 
-TEST_F(FavoritesTest, FilesSharingTheTextBeforeTheirFirstDotShareOneShortcut) {
+TEST_F(FavoritesTest, TwoFavoritesNeverShareANameOrAShortcut) {
+  std::string plain = Picture("a.jpg");
+  std::string old = Picture("a.old.jpg");
+  std::string holiday = pictures_ / "Holiday";
+  MakeFolders(holiday);
+  std::string holidayPicture = Picture("Holiday.jpg");
+  TempDir other;
+  std::string otherPlain = other / "a.jpg";
+  WriteTestFile(otherPlain, "another a.jpg");
+  AddFileFavorites({plain, old, holidayPicture, otherPlain});
+  AddFolderFavorite(holiday);
+  AddFileFavorites({plain});  // the same file again stays one favourite
+  EXPECT_EQ(Stored(), (Names{"a.jpg", "Holiday", "a (2).jpg", "Holiday.jpg", "a.old.jpg"}));
+
+  const std::pair<std::string, std::string> expected[] = {
+      {"a.jpg", plain}, {"a (2).jpg", otherPlain}, {"a.old.jpg", old}, {"Holiday.jpg", holidayPicture}};
+  FavoriteTarget target;
+  for (const auto& [name, path] : expected) {
+    ASSERT_TRUE(ResolveFavorite(name, target)) << name;
+    EXPECT_FALSE(target.folder) << name;
+    EXPECT_TRUE(SamePath(target.path, path)) << name << " " << target.path;
+  }
+  ASSERT_TRUE(ResolveFavorite("Holiday", target));
+  EXPECT_TRUE(target.folder);
+  EXPECT_TRUE(SamePath(target.path, holiday));
+  EXPECT_EQ(FavoriteNameVariant("IMG_0001.JPG", false, 2), "IMG_0001 (2).JPG");
+  EXPECT_EQ(FavoriteNameVariant("2001.Summer", true, 3), "2001.Summer (3)");
+}
+
+TEST_F(FavoritesTest, ShortcutsOfEarlierVersionsStillOpenAndAreNotTakenOver) {
+  // An earlier version named a file favourite's shortcut by the text before its first '.'.
   std::string first = Picture("IMG.0001.jpg");
   std::string second = Picture("IMG.0002.jpg");
-  AddFileFavorites({first});
-  EXPECT_EQ(Stored(), (Names{"IMG.0001.jpg"}));
-  EXPECT_EQ(ReadLink(Favorites("IMG.LNK")).description, "Shortcut toIMG.0001.jpg");
+  MakeFolders(FavoritesFolder());
+  ASSERT_TRUE(CreateShortcut(Favorites("IMG.LNK"), first, "Shortcut toIMG.0001.jpg"));
+  ASSERT_TRUE(CreateShortcut(Favorites("beach.LNK"), second, "Shortcut tobeach.jpg"));
+  CProfileMruList list = FavoriteList();
+  list.ReadList();
+  list.Add("beach.jpg");  // its shortcut now stands for another file: it opens nothing
+  list.Add("IMG.0001.jpg");
+  list.WriteList();
   FavoriteTarget target;
   ASSERT_TRUE(ResolveFavorite("IMG.0001.jpg", target));
-  EXPECT_FALSE(target.folder);
   EXPECT_TRUE(SamePath(target.path, first));
+  EXPECT_FALSE(ResolveFavorite("beach.jpg", target));
 
-  AddFileFavorites({second});
-  AddFileFavorites({first});  // the same file again moves to the top and rewrites the shortcut
-  EXPECT_EQ(Stored(), (Names{"IMG.0001.jpg", "IMG.0002.jpg"}));
-  EXPECT_EQ(ReadLink(Favorites("IMG.LNK")).description, "Shortcut toIMG.0001.jpg");
-  AddFileFavorites({second});
+  // A folder named "IMG" would be saved as IMG.LNK, which the older favourite is still read from.
+  std::string folder = pictures_ / "IMG";
+  MakeFolders(folder);
+  AddFolderFavorite(folder);
+  EXPECT_EQ(Stored(), (Names{"IMG (2)", "IMG.0001.jpg", "beach.jpg"}));
   ASSERT_TRUE(ResolveFavorite("IMG.0001.jpg", target));
-  EXPECT_TRUE(SamePath(target.path, second));  // the later one wins the shared file
+  EXPECT_TRUE(SamePath(target.path, first));
+  ASSERT_TRUE(ResolveFavorite("IMG (2)", target));
+  EXPECT_TRUE(SamePath(target.path, folder));
 }
 
 TEST_F(FavoritesTest, AFolderNamedWithADotIsFoundAsAFolder) {
@@ -202,15 +242,20 @@ TEST_F(FavoritesTest, AFavoriteWithoutAUsableShortcutResolvesToNothing) {
   EXPECT_FALSE(ResolveFavorite("broken", target));
 }
 
-TEST_F(FavoritesTest, NamesAreAddedEvenWhenTheFavoritesFolderCannotBeMade) {
+TEST_F(FavoritesTest, AFavoriteWhoseShortcutCannotBeSavedIsNotAddedAndTheUserIsTold) {
+  AddFileFavorites({Picture("kept.jpg")});
   // The application folder is a file: no folder can be made below it.
   std::string file = app_folder_ / "plain";
   WriteTestFile(file, "x");
   Browser().appFolder = file;
-  AddFileFavorites({Picture("kept.jpg")});
+  MessageBoxRecorder boxes;
+  AddFileFavorites({Picture("lost.jpg")});
+  AddFolderFavorite(pictures_.Path());
   EXPECT_EQ(Stored(), (Names{"kept.jpg"}));
-  FavoriteTarget target;
-  EXPECT_FALSE(ResolveFavorite("kept.jpg", target));
+  std::vector<MessageBoxRecord> shown = boxes.Boxes();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_NE(shown[0].text.find("lost.jpg"), std::string::npos) << shown[0].text;
+  EXPECT_NE(shown[1].text.find(FolderFavoriteName(pictures_.Path())), std::string::npos) << shown[1].text;
 }
 
 }  // namespace
