@@ -7,13 +7,12 @@
 #include "framework/ControlBars.h"
 #include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
+#include "navigation/ProfileMruList.h"
 
 namespace {
 constexpr UINT kMenuClosed = 0xFFFF;
 constexpr UINT kFirstSystemCommand = 0xF000;
 constexpr int kStandardCheckBitmap = 32760;  // OBM_CHECK
-constexpr char kFavoritesSection[] = "Favorites";
-constexpr int kFavoriteSlots = 50;
 
 std::string ItemText(HMENU menu, UINT position) {
   MENUITEMINFOA info{};
@@ -34,17 +33,11 @@ char Upper(char c) {
   return s[0];
 }
 
-// The favourites list as the profile holds it now: slot i is entry "Favorites<i + 1>".
+// The favourites list as the Favorites menu lists it, so that item k gets the image of entry k.
 std::vector<std::string> ReadFavorites() {
-  std::vector<std::string> names(kFavoriteSlots);
-  CWinApp* app = AfxGetApp();
-  if (!app) return names;
-  for (int i = 0; i < kFavoriteSlots; ++i) {
-    char entry[32];
-    wsprintfA(entry, "Favorites%d", i + 1);
-    names[static_cast<size_t>(i)] = app->GetProfileString(kFavoritesSection, entry);
-  }
-  return names;
+  CProfileMruList list = FavoriteList();
+  list.ReadList();
+  return list.Names();
 }
 
 bool HasImagedFavorite(HMENU menu, int count) {

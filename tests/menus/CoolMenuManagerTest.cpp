@@ -432,9 +432,10 @@ TEST_F(MenuManager, DestroyingTheManagerTurnsItsItemsBackAndUnhooks) {
 }
 
 TEST_F(MenuManager, FavoritesShowAFolderOrAFileImageReadOncePerPopup) {
+  // A gap in the numbering closes up, as in the Favorites menu's entries.
   app_.WriteProfileString("Favorites", "Favorites1", "Holidays");
-  app_.WriteProfileString("Favorites", "Favorites2", "beach.jpg");
-  app_.WriteProfileString("Favorites", "Favorites3", "my.folder");
+  app_.WriteProfileString("Favorites", "Favorites3", "beach.jpg");
+  app_.WriteProfileString("Favorites", "Favorites4", "my.folder");
   HMENU list = CreatePopupMenu();
   AppendMenuA(list, MF_STRING, ID_FAVORITES_ADD, "&Add to Favorites\tF7");
   AppendMenuA(list, MF_SEPARATOR, 0, nullptr);
