@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "browser/FileNames.h"
+#include "browser/ProgramFolders.h"
 #include "image/ImagePlatform.h"
 #include "image/ImageSettings.h"
 #include "image/JpegFile.h"
@@ -260,11 +261,17 @@ void PrepareThumbnailFolder(const std::string& folder, const std::string& appFol
   if (!OnRemovableOrCdRom(folder)) return;
   const std::string path = DriveFolder(folder, appFolder);
   if (PathExists(path)) return;
+  // The drive's own folder in the program folder is the program's: marked when it is made.
+  const std::string driveFolder = DriveFolder(folder.substr(0, 3), appFolder);
   // Every prefix from the first two components on, so that the missing parents come first.
   size_t end = path.find('\\');
   if (end != std::string::npos) end = path.find('\\', end + 1);
   for (;;) {
-    CreateDirectoryA(path.substr(0, end).c_str(), nullptr);
+    const std::string prefix = path.substr(0, end);
+    if (CompareNoCase(prefix, driveFolder) == 0)
+      MakeProgramFolder(prefix);
+    else
+      CreateDirectoryA(prefix.c_str(), nullptr);
     if (end == std::string::npos) return;
     end = path.find('\\', end + 1);
   }

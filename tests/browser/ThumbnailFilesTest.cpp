@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "browser/ProgramFolders.h"
 #include "framework/MessageBox.h"
 #include "image/ImageSettings.h"
 #include "tests/browser/ThumbnailTestFiles.h"
@@ -183,7 +184,9 @@ TEST_F(ThumbnailFileTest, ListingCreatesTheDriveFoldersOfCdRomAndRemovableDrives
   EXPECT_TRUE(PathExists(ThumbnailFolderFor(nested, app)));
   EXPECT_EQ(ThumbnailFolderFor(nested, app), app + "\\DRVE_S\\" + removable.Path().substr(3) + "\\Photos\\2001");
   EXPECT_EQ(FileNames(app), (Names{"DRVE_R", "DRVE_S"}));
-  EXPECT_EQ(FileNames(app + "\\DRVE_R"), Names{});
+  // Marked as the program's own, so that uninstalling may remove them.
+  EXPECT_EQ(FileNames(app + "\\DRVE_R"), Names{kProgramFolderMarker});
+  EXPECT_TRUE(PathExists(app + "\\DRVE_S\\" + kProgramFolderMarker));
 }
 
 TEST_F(ThumbnailFileTest, PurgeDeletesOnlyTheCurrentFoldersThumbnailFiles) {
