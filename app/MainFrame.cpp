@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include <cstring>
+#include <utility>
 
 #include "app/ImageBrowserApp.h"
 #include "app/Resource.h"
@@ -279,10 +280,13 @@ void CMainFrame::CloseIfPending() {
 }
 
 bool CMainFrame::OnSetupFileXfer(TW_UINT16& format, TW_SETUPFILEXFER& setup) {
+  DeleteScanTransfer(std::exchange(scanTransfer_, std::string()));
   CMyListView* list = ListView();
-  std::string path = list ? ScanTransferPath(list->CurrentFolder()) : "";
-  // No folder to write into, or one whose path does not fit the record: nothing is written.
+  // No folder to write into, one whose path does not fit the record, or one that refuses the
+  // file: nothing is written.
+  std::string path = list ? ReserveScanTransfer(list->CurrentFolder()) : "";
   if (path.empty()) return false;
+  scanTransfer_ = path;
   format = TWFF_BMP;
   std::memset(setup.FileName, 0, sizeof setup.FileName);
   std::memcpy(setup.FileName, path.data(), path.size());
@@ -290,12 +294,18 @@ bool CMainFrame::OnSetupFileXfer(TW_UINT16& format, TW_SETUPFILEXFER& setup) {
 }
 
 void CMainFrame::OnFileXferDone(const TW_SETUPFILEXFER* setup) {
+  // The transfer file is the program's own: it goes once the scan is saved or has failed.
+  const std::string transferPath = std::exchange(scanTransfer_, std::string());
   CMyListView* list = ListView();
-  if (!setup || !list) return;
-  std::string transferPath(setup->FileName, strnlen(setup->FileName, sizeof setup->FileName));
+  if (!setup || !list || transferPath.empty()) {
+    DeleteScanTransfer(transferPath);
+    return;
+  }
+  HideScanTransfer(transferPath);
   std::string folder = transferPath.substr(0, transferPath.find_last_of('\\'));
   if (folder.size() == 2) folder += '\\';  // a drive root keeps its separator
   ScanSaveResult saved = SaveScan(transferPath, folder);
+  DeleteScanTransfer(transferPath);
   if (saved.outcome == ScanSaveResult::kUnreadable || saved.outcome == ScanSaveResult::kNoFreeName) {
     AfxMessageBox(saved.message.c_str());
     return;

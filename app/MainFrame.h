@@ -96,6 +96,7 @@ class CMainFrame : public CFrameWnd, public CTwain, public SlideShowHost {
   CStatusBar statusBar_;
   CToolBar toolBar_;
   std::string shownFolder_;
+  std::string scanTransfer_;  // the transfer file reserved for the running file transfer
   // A close asked for while a transfer runs, carried out when it has ended.
   bool closePending_ = false;  // a close asked for while the scanner was busy
 };

@@ -9,10 +9,48 @@
 #include "image/BmpCodec.h"
 #include "image/JpegFile.h"
 
-std::string ScanTransferPath(const std::string& folder) {
+std::string ScanTransferName(int number) {
+  char name[32];
+  std::snprintf(name, sizeof name, "~Lumavex scan %04d.bmp", number);
+  return name;
+}
+
+std::string ScanTransferPath(const std::string& folder, int number) {
   if (folder.empty()) return "";
-  std::string path = PathJoin(folder, kScanTransferName);
+  std::string path = PathJoin(folder, ScanTransferName(number));
   return path.size() <= kMaxTransferPath ? path : "";
+}
+
+std::string ReserveScanTransfer(const std::string& folder) {
+  for (int number = 1; number <= kLastTransferNumber; ++number) {
+    std::string path = ScanTransferPath(folder, number);
+    if (path.empty()) return "";
+    // Not hidden yet: a source that opens the file for writing as a plain file would be refused
+    // a hidden one.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      CloseHandle(file);
+      return path;
+    }
+    DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS &&
+        GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+      return "";
+  }
+  return "";
+}
+
+void HideScanTransfer(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    SetFileAttributesA(path.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
+}
+
+void DeleteScanTransfer(const std::string& path) {
+  if (path.empty()) return;
+  // A hidden or read-only file is deleted as well: it is the program's own.
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(path.c_str());
 }
 
 std::string ScanFileName(int number) {

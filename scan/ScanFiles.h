@@ -3,13 +3,22 @@
 // conversion into the folder's next free numbered JPEG file. Runs on the user-interface thread.
 #include <string>
 
-inline constexpr char kScanTransferName[] = "twain.bmp";
 inline constexpr int kLastScanNumber = 99999;
+inline constexpr int kLastTransferNumber = 9999;
 // Longest FileName of the transfer record, without its terminating zero.
 inline constexpr size_t kMaxTransferPath = 255;
 
-// The transfer file in `folder`, or "" when there is no folder or the path does not fit.
-std::string ScanTransferPath(const std::string& folder);
+// "~Lumavex scan 0001.bmp" for 1: a name of the program's own, all of one length.
+std::string ScanTransferName(int number);
+// The transfer file `number` in `folder`, or "" when there is no folder or the path does not fit.
+std::string ScanTransferPath(const std::string& folder, int number = 1);
+// Reserves the first transfer file in `folder` that no file has by creating it, empty, only if
+// no file of that name exists; the source then writes the scan over it. "" when there is no
+// folder, the path does not fit, or the folder refuses new files.
+std::string ReserveScanTransfer(const std::string& folder);
+// Marks the transfer file hidden while it waits for its conversion, then deletes it.
+void HideScanTransfer(const std::string& path);
+void DeleteScanTransfer(const std::string& path);
 
 // "Img00001.jpg" for 1.
 std::string ScanFileName(int number);

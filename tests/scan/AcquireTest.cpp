@@ -5,6 +5,7 @@
 #include "browser/BrowserState.h"
 #include "browser/MyListView.h"
 #include "browser/ThumbnailClaims.h"
+#include "scan/ScanFiles.h"
 #include "scan/Twain.h"
 #include "tests/browser/ThumbnailTestFiles.h"
 #include "tests/scan/TwainFixture.h"
@@ -68,10 +69,9 @@ TEST_F(Scanning, OneImageBecomesTheFirstNumberedFileSelectedAndPreviewed) {
   EXPECT_EQ(ScanFiles(pictures_.Path()), std::vector<std::string>{"Img00001.jpg"});
   EXPECT_TRUE(NearColor(MiddleColor(pictures_ / "Img00001.jpg"), 0xFF0000));
   // The source was told the file, the format and the mechanism, and showed its interface.
-  EXPECT_EQ(CountLog("setup file=" + (pictures_ / "twain.bmp") + " format=2"), 1);
+  EXPECT_EQ(CountLog("setup file=" + (pictures_ / "~Lumavex scan 0001.bmp") + " format=2"), 1);
   EXPECT_EQ(CountLog("cap 0103 contype=5 type=4 value=1"), 1);
   EXPECT_EQ(CountLog("enable showui=1"), 1);
-  EXPECT_NE(GetFileAttributesA((pictures_ / "twain.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
   // Listed again, sorted by date from then on, the new file selected alone and previewed.
   EXPECT_EQ(app_.GetProfileInt("Settings", "SortBy", 0), 1);
   EXPECT_EQ(list->ItemCount(), 2);
@@ -82,6 +82,25 @@ TEST_F(Scanning, OneImageBecomesTheFirstNumberedFileSelectedAndPreviewed) {
   EXPECT_EQ(list->CurrentItem(), scanned);
   EXPECT_EQ(list->SelectedNames(), std::vector<std::string>{"Img00001.jpg"});
   EXPECT_EQ(Frame()->Preview()->Path(), pictures_ / "Img00001.jpg");
+  EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(Scanning, TheUsersOwnBmpFilesAreUntouchedAndNoTransferFileIsLeft) {
+  Script("images 2\ncolors 00ff00,0000ff\nsize 40 30\n");
+  const std::string own = "BM the user's own twain.bmp";
+  const std::string sameName = "BM a file with the name of the first transfer file";
+  ASSERT_TRUE(WriteTestFile(pictures_ / "twain.bmp", own));
+  ASSERT_TRUE(WriteTestFile(pictures_ / ScanTransferName(1), sameName));
+  const std::vector<std::string> before = BmpFiles(pictures_.Path());
+  StartIn(pictures_.Path());
+  Acquire();
+  ASSERT_TRUE(PumpUntil([&] { return ScanFiles(pictures_.Path()).size() == 2; }));
+  ASSERT_TRUE(PumpUntilState(5));
+  EXPECT_EQ(CountLog("setup file=" + (pictures_ / ScanTransferName(2)) + " format=2"), 2);
+  EXPECT_EQ(ReadTestFile(pictures_ / "twain.bmp"), own);
+  EXPECT_EQ(ReadTestFile(pictures_ / ScanTransferName(1)), sameName);
+  EXPECT_EQ(BmpFiles(pictures_.Path()), before);
+  EXPECT_TRUE(NearColor(MiddleColor(pictures_ / "Img00002.jpg"), 0x0000FF));
   EXPECT_TRUE(boxes_.Boxes().empty());
 }
 

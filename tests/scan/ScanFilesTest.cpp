@@ -31,11 +31,11 @@ void WriteSolidBmp(const std::string& path, uint32_t width, uint32_t height, uns
 
 TEST(ScanNames, TransferFileIsJoinedOnceAndRefusedWhenItDoesNotFit) {
   EXPECT_EQ(ScanTransferPath(""), "");
-  EXPECT_EQ(ScanTransferPath("D:\\"), "D:\\twain.bmp");
-  EXPECT_EQ(ScanTransferPath("D:\\photos"), "D:\\photos\\twain.bmp");
-  std::string folder245 = "C:\\" + std::string(242, 'a');
-  EXPECT_EQ(ScanTransferPath(folder245).size(), 255u);
-  EXPECT_EQ(ScanTransferPath(folder245 + "b"), "");
+  EXPECT_EQ(ScanTransferPath("D:\\"), "D:\\~Lumavex scan 0001.bmp");
+  EXPECT_EQ(ScanTransferPath("D:\\photos", 12), "D:\\photos\\~Lumavex scan 0012.bmp");
+  std::string folder232 = "C:\\" + std::string(229, 'a');
+  EXPECT_EQ(ScanTransferPath(folder232).size(), 255u);
+  EXPECT_EQ(ScanTransferPath(folder232 + "b"), "");
   EXPECT_EQ(ScanFileName(1), "Img00001.jpg");
   EXPECT_EQ(ScanFileName(99999), "Img99999.jpg");
 }

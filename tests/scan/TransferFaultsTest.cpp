@@ -8,6 +8,7 @@
 #include "browser/ListMessages.h"
 #include "browser/MyListView.h"
 #include "browser/ThumbnailClaims.h"
+#include "scan/ScanFiles.h"
 #include "scan/Twain.h"
 #include "tests/browser/ThumbnailTestFiles.h"
 #include "tests/navigation/WineDrives.h"
@@ -18,7 +19,6 @@ namespace {
 
 using Faults = TwainTest;
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 TEST_F(Faults, ARefusedEnableClosesTheSourceAgainWithoutABox) {
   Script("enable fail\n");
@@ -67,7 +67,7 @@ TEST_F(Faults, ACancelledTransferEndsItAndWritesNothing) {
   ASSERT_TRUE(PumpUntil([&] { return CountLog("0001 0005 0701") > 0; }));
   EXPECT_TRUE(PumpUntilState(5));
   EXPECT_TRUE(ScanFiles(pictures_.Path()).empty());
-  EXPECT_FALSE(Exists(pictures_ / "twain.bmp"));
+  EXPECT_TRUE(BmpFiles(pictures_.Path()).empty());
   EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
@@ -81,6 +81,7 @@ TEST_F(Faults, ADamagedTransferFileShowsTheReadersTextAndWritesNothing) {
   EXPECT_EQ(boxes_.Boxes()[0].text, "Not a valid BMP File");
   EXPECT_EQ(boxes_.Boxes()[0].type & 0xF, static_cast<UINT>(MB_OK));
   EXPECT_TRUE(ScanFiles(pictures_.Path()).empty());
+  EXPECT_TRUE(BmpFiles(pictures_.Path()).empty());
 }
 
 TEST_F(Faults, AnUnwritableScanSaysWriteErrorAndTheListIsStillRelistedByDate) {
@@ -106,10 +107,11 @@ TEST_F(Faults, WithoutACurrentFolderTheTransferIsRefusedBeforeAnythingIsWritten)
 }
 
 TEST_F(Faults, ATransferPathLongerThanTheRecordIsRefusedAndOneThatFitsIsTaken) {
-  // C:\...\<folder>\twain.bmp: 255 characters fit the record, 256 do not.
-  std::string fits = pictures_.Path() + "\\" + std::string(245 - pictures_.Path().size() - 1, 'f');
-  std::string tooLong = pictures_.Path() + "\\" + std::string(246 - pictures_.Path().size() - 1, 'g');
-  ASSERT_EQ(fits.size(), 245u);
+  // C:\...\<folder>\<transfer name>: 255 characters fit the record, 256 do not.
+  const size_t longest = 255 - 1 - ScanTransferName(1).size();
+  std::string fits = pictures_.Path() + "\\" + std::string(longest - pictures_.Path().size() - 1, 'f');
+  std::string tooLong = pictures_.Path() + "\\" + std::string(longest - pictures_.Path().size(), 'g');
+  ASSERT_EQ(fits.size(), longest);
   ASSERT_TRUE(CreateDirectoryA(fits.c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryA(tooLong.c_str(), nullptr));
 
@@ -124,7 +126,7 @@ TEST_F(Faults, ATransferPathLongerThanTheRecordIsRefusedAndOneThatFitsIsTaken) {
   StartIn(fits);
   Acquire();
   ASSERT_TRUE(PumpUntil([&] { return !ScanFiles(fits).empty(); }));
-  EXPECT_EQ(CountLog("setup file=" + fits + "\\twain.bmp format=2"), 1);
+  EXPECT_EQ(CountLog("setup file=" + fits + "\\" + ScanTransferName(1) + " format=2"), 1);
   EXPECT_EQ(ScanFiles(fits), std::vector<std::string>{"Img00001.jpg"});
 }
 
@@ -134,7 +136,7 @@ TEST_F(Faults, ADriveRootGetsTheTransferFileWithoutADoubledSeparator) {
   Acquire();
   bool scanned = PumpUntil([&] { return !ScanFiles(pictures_.Path()).empty(); });
   PumpUntilState(5);
-  EXPECT_EQ(CountLog("setup file=T:\\twain.bmp format=2"), 1);
+  EXPECT_EQ(CountLog("setup file=T:\\" + ScanTransferName(1) + " format=2"), 1);
   EXPECT_TRUE(scanned);
   EXPECT_EQ(Frame()->Preview()->Path(), "T:\\Img00001.jpg");
   CloseFrame();

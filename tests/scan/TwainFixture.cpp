@@ -72,16 +72,26 @@ bool TwainTest::PumpUntilState(int state, DWORD timeoutMs) {
   return reached && Frame() && Frame()->State() == state;
 }
 
-std::vector<std::string> TwainTest::ScanFiles(const std::string& folder) const {
+namespace {
+std::vector<std::string> FilesMatching(const std::string& folder, const char* pattern) {
   std::vector<std::string> names;
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\Img*.jpg").c_str(), &found);
+  HANDLE search = FindFirstFileA((folder + "\\" + pattern).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return names;
   do names.push_back(found.cFileName);
   while (FindNextFileA(search, &found));
   FindClose(search);
   std::sort(names.begin(), names.end());
   return names;
+}
+}  // namespace
+
+std::vector<std::string> TwainTest::ScanFiles(const std::string& folder) const {
+  return FilesMatching(folder, "Img*.jpg");
+}
+
+std::vector<std::string> TwainTest::BmpFiles(const std::string& folder) const {
+  return FilesMatching(folder, "*.bmp");
 }
 
 unsigned MiddleColor(const std::string& path) {

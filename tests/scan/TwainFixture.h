@@ -31,6 +31,8 @@ class TwainTest : public AppTest {
   bool PumpUntilState(int state, DWORD timeoutMs = 5000);
   // Numbered scan files of `folder`, sorted.
   std::vector<std::string> ScanFiles(const std::string& folder) const;
+  // BMP files of `folder`, hidden ones too, sorted.
+  std::vector<std::string> BmpFiles(const std::string& folder) const;
 
   TempDir work_;
   TempDir pictures_;
