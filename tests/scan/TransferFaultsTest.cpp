@@ -19,7 +19,6 @@ namespace {
 
 using Faults = TwainTest;
 
-
 TEST_F(Faults, ARefusedEnableClosesTheSourceAgainWithoutABox) {
   Script("enable fail\n");
   StartIn(pictures_.Path());

@@ -90,9 +90,7 @@ std::vector<std::string> TwainTest::ScanFiles(const std::string& folder) const {
   return FilesMatching(folder, "Img*.jpg");
 }
 
-std::vector<std::string> TwainTest::BmpFiles(const std::string& folder) const {
-  return FilesMatching(folder, "*.bmp");
-}
+std::vector<std::string> TwainTest::BmpFiles(const std::string& folder) const { return FilesMatching(folder, "*.bmp"); }
 
 unsigned MiddleColor(const std::string& path) {
   uint32_t width = 0;
