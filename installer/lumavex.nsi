@@ -21,6 +21,10 @@ ManifestDPIAware true
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Lumavex"
 ; The program's settings (favourites list, recent folders); removed only with the user's data.
 !define PROFILE_KEY "Software\Local AppWizard-Generated Applications\Lumavex"
+; The uninstall entry's record that setup made the installation folder: only then is it removed.
+!define FOLDER_MADE_VALUE "InstallFolderMadeBySetup"
+; The hidden file the program writes into the Favorites and DRVE_* folders it makes.
+!define PROGRAM_FOLDER_MARKER "Made by Lumavex.txt"
 
 Name "Lumavex ${VERSION}"
 OutFile "${OUTFILE}"
@@ -33,6 +37,9 @@ ShowUninstDetails nevershow
 
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
+!include "LogicLib.nsh"
+
+Var FolderMadeBySetup
 
 !define MUI_ICON "../app/res/lumavex.ico"
 !define MUI_UNICON "../app/res/lumavex.ico"
@@ -49,7 +56,7 @@ ShowUninstDetails nevershow
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
-!define MUI_COMPONENTSPAGE_TEXT_TOP "Your Favorites and the thumbnail folders are kept unless you tick the box. Your pictures and the thumbnail files beside them are never removed."
+!define MUI_COMPONENTSPAGE_TEXT_TOP "Your Favorites and the thumbnail folders are kept unless you tick the box; only the folders Lumavex made are removed. Your pictures and the thumbnail files beside them are never removed."
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -80,22 +87,57 @@ program_opened:
 program_closed:
 !macroend
 
+; A folder that already holds something and is not where Lumavex was installed is the user's:
+; Lumavex goes into a folder of its own inside it, so that nothing of the user's is mixed with it.
+Function ChooseOwnFolder
+  ${DirState} "$INSTDIR" $0
+  ${If} $0 == 1
+    ReadRegStr $1 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $1 != $INSTDIR
+      StrCpy $INSTDIR "$INSTDIR\Lumavex"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+Function .onInit
+  ; The folder of /D= or the default one; the folder page asks again for the user's choice.
+  Call ChooseOwnFolder
+FunctionEnd
+
 ; The chosen folder must take files: the program writes its Favorites and thumbnails there.
 Function CheckFolderWritable
+  Call ChooseOwnFolder
+  ; A folder made only for the test goes again: the installation makes and records it.
+  ${DirState} "$INSTDIR" $2
   ClearErrors
   CreateDirectory "$INSTDIR"
   FileOpen $0 "$INSTDIR\lumavex-setup.tmp" w
-  IfErrors 0 writable
-  MessageBox MB_OK|MB_ICONEXCLAMATION "Lumavex cannot write to $INSTDIR.$\r$\n$\r$\nLumavex keeps its Favorites and thumbnail folders beside the program, so choose a folder of your own."
-  Abort
-writable:
+  ${If} ${Errors}
+    ${If} $2 == -1
+      RMDir "$INSTDIR"
+    ${EndIf}
+    MessageBox MB_OK|MB_ICONEXCLAMATION "Lumavex cannot write to $INSTDIR.$\r$\n$\r$\nLumavex keeps its Favorites and thumbnail folders beside the program, so choose a folder of your own."
+    Abort
+  ${EndIf}
   FileClose $0
   Delete "$INSTDIR\lumavex-setup.tmp"
+  ${If} $2 == -1
+    RMDir "$INSTDIR"
+  ${EndIf}
 FunctionEnd
 
 Section "Lumavex" SecProgram
   SectionIn RO
   !insertmacro WaitForProgramClosed
+  ; Whether setup makes the folder now, or made it for the installation that this one replaces.
+  ReadRegStr $1 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ReadRegDWORD $2 HKCU "${UNINSTALL_KEY}" "${FOLDER_MADE_VALUE}"
+  ${DirState} "$INSTDIR" $0
+  ${If} $0 == -1
+    StrCpy $2 1
+  ${ElseIf} $1 != $INSTDIR
+    StrCpy $2 0
+  ${EndIf}
   SetOutPath "$INSTDIR"
   File "/oname=Lumavex.exe" "${PROGRAM}"
   File "/oname=README.txt" "${README}"
@@ -111,6 +153,11 @@ Section "Lumavex" SecProgram
   WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+  ${If} $2 == 1
+    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "${FOLDER_MADE_VALUE}" 1
+  ${Else}
+    DeleteRegValue HKCU "${UNINSTALL_KEY}" "${FOLDER_MADE_VALUE}"
+  ${EndIf}
   ; The installed files only, in KB: the user's thumbnails are not the program's size.
   SectionGetSize ${SecProgram} $0
   ${GetSize} "$INSTDIR" "/M=uninstall.exe /S=0K /G=0" $1 $2 $3
@@ -118,7 +165,8 @@ Section "Lumavex" SecProgram
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
-; Only what setup put there; the folder itself goes only when nothing else is left in it.
+; Only what setup put there; the folder itself goes only when setup made it and nothing else is
+; left in it.
 Section "un.Lumavex" SecUnProgram
   SectionIn RO
   !insertmacro WaitForProgramClosed
@@ -127,25 +175,34 @@ Section "un.Lumavex" SecUnProgram
   Delete "$INSTDIR\uninstall.exe"
   Delete "$SMPROGRAMS\Lumavex.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
-  RMDir "$INSTDIR"
+  ${If} $FolderMadeBySetup == 1
+    RMDir "$INSTDIR"
+  ${EndIf}
 SectionEnd
 
+; Only the folders the program made and marked; a folder of the same name that the user made is
+; kept with everything in it.
 Section /o "un.Remove my Favorites, thumbnail folders and settings" SecUserData
-  RMDir /r "$INSTDIR\Favorites"
+  ${If} ${FileExists} "$INSTDIR\Favorites\${PROGRAM_FOLDER_MARKER}"
+    RMDir /r "$INSTDIR\Favorites"
+  ${EndIf}
   FindFirst $0 $1 "$INSTDIR\DRVE_*"
-next:
-  StrCmp $1 "" done
-  IfFileExists "$INSTDIR\$1\*.*" 0 +2
-    RMDir /r "$INSTDIR\$1"
-  FindNext $0 $1
-  Goto next
-done:
+  ${DoWhile} $1 != ""
+    ${If} ${FileExists} "$INSTDIR\$1\${PROGRAM_FOLDER_MARKER}"
+      RMDir /r "$INSTDIR\$1"
+    ${EndIf}
+    FindNext $0 $1
+  ${Loop}
   FindClose $0
   DeleteRegKey HKCU "${PROFILE_KEY}"
-  RMDir "$INSTDIR"
+  ${If} $FolderMadeBySetup == 1
+    RMDir "$INSTDIR"
+  ${EndIf}
 SectionEnd
 
 Function un.onInit
+  ; Read before the uninstall entry goes.
+  ReadRegDWORD $FolderMadeBySetup HKCU "${UNINSTALL_KEY}" "${FOLDER_MADE_VALUE}"
   ; "/REMOVEDATA" ticks the box of the components page, also for a silent removal.
   ${GetParameters} $0
   ClearErrors

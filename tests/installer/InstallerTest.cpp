@@ -11,8 +11,11 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/Version.h"
+#include "browser/ProgramFolders.h"
 #include "tests/browser/ThumbnailTestFiles.h"
 #include "tests/support/TempDir.h"
 
@@ -20,6 +23,7 @@ namespace {
 
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumavex";
 constexpr char kProgramKey[] = "Software\\Local AppWizard-Generated Applications\\Lumavex";
+constexpr WPARAM kAddToFavorites = 32776;
 
 // A Linux path of the build, as Wine sees it on drive Z:.
 std::string WindowsPath(const char* linuxPath) {
@@ -475,17 +479,49 @@ TEST_F(Installer, RemovingTheUsersDataOnRequestNeverTouchesPhotosOrTheirThumbnai
   ASSERT_TRUE(WriteTestFile(folder + "\\harbour.cpg", "its thumbnail"));
   ASSERT_TRUE(WriteTestFile(folder + "\\DRVE_notes.txt", "notes"));
 
+  // Marked as the program marks the folders it makes; a thumbnail-like folder it did not make.
+  for (const char* made : {"Favorites", "DRVE_E", "DRVE_S"})
+    ASSERT_TRUE(WriteTestFile(folder + "\\" + made + "\\" + kProgramFolderMarker, "made by the program"));
+  ASSERT_TRUE(WriteTestFile(folder + "\\DRVE_U\\mine.cpg", "the user's own"));
+
   ASSERT_TRUE(UninstallQuietly(" /REMOVEDATA"));
   EXPECT_FALSE(Exists(folder + "\\Lumavex.exe"));
   EXPECT_FALSE(Exists(folder + "\\Favorites"));
   EXPECT_FALSE(Exists(folder + "\\DRVE_E"));
   EXPECT_FALSE(Exists(folder + "\\DRVE_S"));
+  EXPECT_EQ(ReadTestFile(folder + "\\DRVE_U\\mine.cpg"), "the user's own");
   EXPECT_FALSE(KeyExists(kProgramKey));
   EXPECT_FALSE(KeyExists(kUninstallKey));
   EXPECT_EQ(ReadTestFile(folder + "\\harbour.jpg"), "photo");
   EXPECT_EQ(ReadTestFile(folder + "\\harbour.cpg"), "its thumbnail");
   EXPECT_EQ(ReadTestFile(folder + "\\DRVE_notes.txt"), "notes");
   EXPECT_TRUE(IsFolder(folder));
+}
+
+TEST_F(Installer, SetupIntoTheUsersFolderUsesAFolderOfItsOwnAndRemovalKeepsEveryFileOfTheUsers) {
+  const std::string users = kOtherFolder;
+  const std::pair<std::string, std::string> files[] = {{"README.txt", "the user's read-me"},
+                                                       {"harbour.jpg", "photo"},
+                                                       {"Favorites\\Holiday.LNK", "the user's own favourite"},
+                                                       {"DRVE_E\\beach.cpg", "the user's thumbnail"}};
+  for (const auto& [name, content] : files) ASSERT_TRUE(WriteTestFile(users + "\\" + name, content));
+
+  ASSERT_EQ(Install(LUMAVEX_SETUP, " /D=" + users), 0u);
+  const std::string folder = users + "\\Lumavex";
+  EXPECT_EQ(RegString(kUninstallKey, "InstallLocation"), folder);
+  EXPECT_TRUE(Exists(folder + "\\Lumavex.exe"));
+  {
+    // The program makes its own Favorites folder: the tree's folder becomes a favourite.
+    RunningProgram program(folder + "\\Lumavex.exe", folder);
+    ASSERT_NE(program.Window(), nullptr);
+    PostMessageA(program.Window(), WM_COMMAND, kAddToFavorites, 0);
+    EXPECT_TRUE(WaitUntil([&] { return Exists(folder + "\\Favorites\\Lumavex.LNK"); }, 30000));
+    EXPECT_EQ(program.Close(), 0u);
+  }
+
+  ASSERT_TRUE(UninstallQuietly(" /REMOVEDATA"));
+  EXPECT_FALSE(Exists(folder));
+  for (const auto& [name, content] : files) EXPECT_EQ(ReadTestFile(users + "\\" + name), content) << name;
 }
 
 }  // namespace
