@@ -106,7 +106,14 @@ FunctionEnd
 
 ; The chosen folder must take files: the program writes its Favorites and thumbnails there.
 Function CheckFolderWritable
+  StrCpy $3 $INSTDIR
   Call ChooseOwnFolder
+  ${If} $3 != $INSTDIR
+    ; The page takes its folder from the edit box again once it is left.
+    FindWindow $1 "#32770" "" $HWNDPARENT
+    GetDlgItem $1 $1 1019
+    SendMessage $1 ${WM_SETTEXT} 0 "STR:$INSTDIR"
+  ${EndIf}
   ; A folder made only for the test goes again: the installation makes and records it.
   ${DirState} "$INSTDIR" $2
   ClearErrors
