@@ -87,7 +87,8 @@ const MessageMap CMainFrame::kMessageMap{
 int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
   if (CFrameWnd::OnCreate(cs) == -1) return -1;
   if (!toolBar_.Create(this, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP) || !toolBar_.LoadToolBar(IDR_MAINFRAME)) return -1;
-  if (!statusBar_.Create(this) || !statusBar_.SetIndicators(kIndicators, static_cast<int>(std::size(kIndicators)))) return -1;
+  if (!statusBar_.Create(this) || !statusBar_.SetIndicators(kIndicators, static_cast<int>(std::size(kIndicators))))
+    return -1;
   thumbnailProgress_.Attach(m_hWnd, &statusBar_, kThumbnailProgressPane);
   Browser().thumbnailProgress.SetWatcher(m_hWnd);
   if (IsAvailable()) {
