@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include <cstring>
+#include <iterator>
 #include <utility>
 
 #include "app/ImageBrowserApp.h"
@@ -25,7 +26,8 @@
 #include "viewer/Wallpaper.h"
 
 namespace {
-constexpr UINT kIndicators[] = {0, IDS_INDICATOR_CAPS, IDS_INDICATOR_NUM, IDS_INDICATOR_SCRL};
+constexpr UINT kIndicators[] = {0, IDS_INDICATOR_THUMBNAILS, IDS_INDICATOR_CAPS, IDS_INDICATOR_NUM, IDS_INDICATOR_SCRL};
+constexpr int kThumbnailProgressPane = 1;
 }  // namespace
 
 int InitialPaneExtent(int column, int extent) {
@@ -69,6 +71,8 @@ const MessageMap CMainFrame::kMessageMap{
         OnUpdateCommand(ID_TWAIN_ACQUIRE, &CMainFrame::OnUpdateScanCommand),
         OnMessage(WM_CLOSE, &CMainFrame::OnClose),
         OnMessage(WM_DESTROY, &CMainFrame::OnDestroy),
+        OnMessage(kWmThumbnailProgress, &CMainFrame::OnThumbnailProgress),
+        OnMessage(CTaskbarProgress::ButtonCreatedMessage(), &CMainFrame::OnTaskbarButtonCreated),
         OnCommandRange(ID_RECENT_FOLDER_FIRST, ID_RECENT_FOLDER_LAST, &CMainFrame::OnRecentFolder),
         OnUpdateCommandRange(ID_RECENT_FOLDER_FIRST, ID_RECENT_FOLDER_LAST, &CMainFrame::OnUpdateRecentFolder),
         OnCommandRange(ID_FAVORITE_FIRST, ID_FAVORITE_LAST, &CMainFrame::OnFavorite),
@@ -84,7 +88,10 @@ const MessageMap CMainFrame::kMessageMap{
 int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
   if (CFrameWnd::OnCreate(cs) == -1) return -1;
   if (!toolBar_.Create(this, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP) || !toolBar_.LoadToolBar(IDR_MAINFRAME)) return -1;
-  if (!statusBar_.Create(this) || !statusBar_.SetIndicators(kIndicators, 4)) return -1;
+  if (!statusBar_.Create(this) || !statusBar_.SetIndicators(kIndicators, static_cast<int>(std::size(kIndicators))))
+    return -1;
+  thumbnailProgress_.Attach(m_hWnd, &statusBar_, kThumbnailProgressPane);
+  Browser().thumbnailProgress.SetWatcher(m_hWnd);
   if (IsAvailable()) {
     SetParentWindow(m_hWnd);
     if (!OpenManager()) OnError(0);
@@ -263,6 +270,7 @@ LRESULT CMainFrame::OnClose(WPARAM, LPARAM) {
 }
 
 LRESULT CMainFrame::OnDestroy(WPARAM, LPARAM) {
+  Browser().thumbnailProgress.SetWatcher(nullptr);
   CloseManager(m_hWnd);
   UnloadManager();
   return Default();
@@ -376,7 +384,22 @@ void CMainFrame::OnUpdateSetAsWallpaper(CCmdUI& ui) {
   ui.Enable(list && list->FocusedItem() >= 0);
 }
 
+LRESULT CMainFrame::OnThumbnailProgress(WPARAM, LPARAM) {
+  CMyListView* list = ListView();
+  thumbnailProgress_.Update(list ? list->CurrentFolder() : std::string());
+  return 0;
+}
+
+LRESULT CMainFrame::OnTaskbarButtonCreated(WPARAM, LPARAM) {
+  thumbnailProgress_.TaskbarButtonCreated();
+  return OnThumbnailProgress(0, 0);
+}
+
 void CMainFrame::OnTimer(UINT_PTR id) {
+  if (id == ThumbnailProgressPane::kTimer) {
+    OnThumbnailProgress(0, 0);
+    return;
+  }
   if (slideTimer_ == 0 || id != static_cast<UINT_PTR>(slideTimer_) || Viewers().autoAdvancePaused) return;
   CSlideShowFrame* show = SlideShowWindow();
   if (!show) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ThumbnailProgressPane.h"
 #include "framework/ControlBars.h"
 #include "framework/FrameWnd.h"
 #include "framework/Splitter.h"
@@ -68,6 +69,8 @@ class CMainFrame : public CFrameWnd, public CTwain, public SlideShowHost {
   void OnUpdateScanCommand(CCmdUI& ui);
   LRESULT OnClose(WPARAM, LPARAM);
   LRESULT OnDestroy(WPARAM, LPARAM);
+  LRESULT OnThumbnailProgress(WPARAM, LPARAM);
+  LRESULT OnTaskbarButtonCreated(WPARAM, LPARAM);
 
   // Scanner hooks: the source writes "twain.bmp" into the current folder, which becomes the
   // folder's next numbered JPEG file, selected in the list.
@@ -95,6 +98,7 @@ class CMainFrame : public CFrameWnd, public CTwain, public SlideShowHost {
   HWND slideShowWindow_ = nullptr;  // looked up on use: the window may be gone
   CStatusBar statusBar_;
   CToolBar toolBar_;
+  ThumbnailProgressPane thumbnailProgress_;  // pane 1 of the status bar and the taskbar button
   std::string shownFolder_;
   std::string scanTransfer_;  // the transfer file reserved for the running file transfer
   // A close asked for while a transfer runs, carried out when it has ended.

@@ -57,3 +57,5 @@
 #define IDS_INDICATOR_CAPS 59137
 #define IDS_INDICATOR_NUM 59138
 #define IDS_INDICATOR_SCRL 59139
+// Sizes the thumbnail progress pane: its longest text.
+#define IDS_INDICATOR_THUMBNAILS 59152

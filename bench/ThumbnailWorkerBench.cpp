@@ -3,6 +3,7 @@
 // then the folder's thumbnail files made by one thumbnail worker alone, then by a worker and a
 // thread doing what the list view does for the items it draws (EnsureThumbnail in name order).
 // Prints images per second, each figure's ratio to the bare decode, and the speed-up of the pair.
+// Then, with every thumbnail file made, what a worker costs that finds nothing to make.
 // The folder's ".cpg" files are purged before every run and at the end.
 // Usage: thumbnail_worker_bench [--rounds N] folder...   Figures are medians of N rounds (default 3).
 #include <windows.h>
@@ -79,6 +80,25 @@ double MakeThumbnails(const std::string& folder, const std::vector<std::string>&
   return elapsed;
 }
 
+// A worker over the folder once every thumbnail file exists, against one bare search of the
+// folder's "*.jpg" files (the worker searches it twice: to count what it has to make, then to make it).
+void ReportIdleWorker(const std::string& folder, HWND view) {
+  constexpr int kRounds = 21;
+  ThumbnailClaims claims;
+  std::vector<double> worker, search;
+  for (int round = 0; round < kRounds; ++round) {
+    double start = NowMs();
+    MakeFolderThumbnails(folder, view, claims, kAppFolder);
+    worker.push_back(NowMs() - start);
+    start = NowMs();
+    Images(folder);
+    search.push_back(NowMs() - start);
+  }
+  const Range w = RangeOf(worker), s = RangeOf(search);
+  std::printf("%-34s nothing to make: worker median %.2f ms (%.2f-%.2f), one search %.2f ms (%.2f-%.2f)\n", "",
+              Median(worker), w.low, w.high, Median(search), s.low, s.high);
+}
+
 void DropPostedMessages(HWND view) {
   MSG msg;
   while (PeekMessageA(&msg, view, 0, 0, PM_REMOVE)) {
@@ -113,6 +133,7 @@ int main(int argc, char** argv) {
       paired.push_back(MakeThumbnails(folder, images, view, true));
       DropPostedMessages(view);
     }
+    ReportIdleWorker(folder, view);
     PurgeThumbnailFiles(folder, kAppFolder);
     const double n = static_cast<double>(images.size());
     const double decodeRate = n / Median(decode), aloneRate = n / Median(alone), pairedRate = n / Median(paired);

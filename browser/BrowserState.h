@@ -5,12 +5,14 @@
 #include <string>
 
 #include "browser/ThumbnailClaims.h"
+#include "browser/ThumbnailProgress.h"
 
 class CMyListView;
 
 struct BrowserState {
   std::string appFolder;  // the program's folder, without a trailing backslash
   ThumbnailClaims thumbnailClaims;
+  ThumbnailProgress thumbnailProgress;  // the workers' figures, read by the main window
   // The Find window as the list view reaches it (supplied by the search module; null: none).
   // Both run on the user-interface thread.
   void (*showFind)(CMyListView& list) = nullptr;  // the Find command

@@ -4,7 +4,9 @@
 
 #include <cstring>
 #include <memory>
+#include <unordered_set>
 
+#include "browser/BrowserState.h"
 #include "browser/FileNames.h"
 #include "browser/ListMessages.h"
 #include "browser/ThumbnailClaims.h"
@@ -54,6 +56,24 @@ bool MakeMissingThumbnail(const std::string& imagePath, const std::string& thumb
   return false;
 }
 
+// How many thumbnail files the folder's visible "*.jpg" files lack: one per missing name, as
+// a.jpg and a.old.jpg need one a.cpg between them.
+int CountMissingThumbnails(const std::string& folder, const ExistingThumbnails& existing) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(PathJoin(folder, "*.jpg").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  std::unordered_set<std::string> missing;
+  do {
+    if (found.dwFileAttributes & kSkippedAttributes) continue;
+    std::string thumbName = ThumbnailNameFor(found.cFileName);
+    if (existing.Contains(thumbName)) continue;
+    CharUpperBuffA(thumbName.data(), static_cast<DWORD>(thumbName.size()));
+    missing.insert(std::move(thumbName));
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return static_cast<int>(missing.size());
+}
+
 }  // namespace
 
 bool StartThumbnailWorker(const std::string& folder, HWND view, ThumbnailClaims& claims, const std::string& appFolder,
@@ -87,6 +107,7 @@ int MakeFolderThumbnails(const std::string& folder, HWND view, ThumbnailClaims& 
   // each, and a folder whose thumbnail files all exist should cost little more than that search.
   ExistingThumbnails existing = ExistingThumbnails::Read(thumbFolder);
   if (!existing.FolderFound() || superseded()) return 0;  // nowhere to write, or no longer wanted
+  ThumbnailProgressReport progress(Browser().thumbnailProgress, folder, CountMissingThumbnails(folder, existing));
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(PathJoin(folder, "*.jpg").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return 0;
@@ -106,6 +127,7 @@ int MakeFolderThumbnails(const std::string& folder, HWND view, ThumbnailClaims& 
       ++made;
       existing.Insert(thumbName);
     }
+    progress.Advance();
   } while (FindNextFileA(search, &found));
   const bool searchedToTheEnd = ended && GetLastError() == ERROR_NO_MORE_FILES;
   FindClose(search);

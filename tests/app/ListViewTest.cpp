@@ -1,10 +1,13 @@
+#include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/Resource.h"
+#include "browser/BrowserState.h"
 #include "browser/ListMessages.h"
 #include "browser/MyListView.h"
 #include "browser/ThumbnailFiles.h"
@@ -649,6 +652,53 @@ TEST_F(ListView, TheWorkersListingRequestRelistsTheCurrentFolder) {
   WriteTestJpeg(dir_ / "late.jpg", 200, 150);
   ASSERT_TRUE(PumpUntil([this] { return list_->ItemCount() == 4; }, 10000));
   EXPECT_EQ(FileNames(dir_.Path(), "*.cpg").size(), 4u);
+}
+
+// The worker waits before each file until the status bar has shown the count it has reached, so
+// that every count is seen however fast the files are made.
+std::atomic<DWORD> g_userInterfaceThread{0};
+std::atomic<int> g_workerStarts{0};
+std::atomic<int> g_countShown{-1};
+
+void HoldWorkerUntilShown(const std::string&, bool starting) {
+  if (!starting || GetCurrentThreadId() == g_userInterfaceThread) return;
+  const int done = g_workerStarts++;
+  for (DWORD waited = 0; g_countShown < done && waited < 5000; waited += 5) Sleep(5);
+}
+
+TEST_F(ListView, TheStatusBarCountsTheThumbnailsBeingMadeAndIsClearedAtTheEnd) {
+  Command(ID_VIEW_DISPLAY_MODE);  // report mode: the worker makes every missing thumbnail
+  // 12 photos, 4 of them with their thumbnail already: the worker has 8 to make, not 12.
+  for (int i = 0; i < 12; ++i) ASSERT_TRUE(WriteTestJpeg(dir_ / ("p" + std::to_string(i) + ".jpg"), 400, 300));
+  for (int i = 0; i < 4; ++i) {
+    const std::string image = dir_ / ("p" + std::to_string(i) + ".jpg");
+    ASSERT_TRUE(MakeThumbnailFile(image, ThumbnailPathFor(image, Browser().appFolder)));
+  }
+  g_userInterfaceThread = GetCurrentThreadId();
+  SetThumbnailWriteObserver(&HoldWorkerUntilShown);
+  CStatusBar* status = Frame()->GetStatusBar();
+  List(dir_.Path());
+  ASSERT_EQ(list_->ItemCount(), 12);
+  std::vector<int> counts;
+  const bool ended = PumpUntil(
+      [&] {
+        int done = -1, total = -1;
+        const std::string text = status->GetPaneText(1);
+        if (!text.empty()) {
+          EXPECT_EQ(std::sscanf(text.c_str(), "Making thumbnails: %d of %d", &done, &total), 2) << text;
+          EXPECT_EQ(total, 8) << text;
+          if (counts.empty() || counts.back() != done) counts.push_back(done);
+          g_countShown = done;
+        }
+        return AfxRunningWorkerCount() == 0 && FileNames(dir_.Path(), "*.cpg").size() == 12;
+      },
+      30000);
+  SetThumbnailWriteObserver(nullptr);
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(counts, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+  // Cleared once the worker has ended; the message pane keeps its own text.
+  EXPECT_TRUE(PumpUntil([&] { return status->GetPaneText(1).empty(); }, 2000));
+  EXPECT_EQ(status->GetPaneText(0), "Ready");
 }
 
 }  // namespace

@@ -209,7 +209,7 @@ TEST_F(MainFrame, ClickingIntoAPaneMakesItActive) {
 TEST_F(MainFrame, StatusBarShowsThePromptOfTheHighlightedItemThenReady) {
   ASSERT_TRUE(app_.InitInstance());
   CStatusBar* status = Frame()->GetStatusBar();
-  ASSERT_EQ(status->PaneCount(), 4);
+  ASSERT_EQ(status->PaneCount(), 5);
   EXPECT_EQ(status->GetPaneText(0), "Ready");
   HMENU view = GetSubMenu(GetMenu(Frame()->m_hWnd), 1);
   Frame()->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_VIEW_REFRESH, MF_HILITE), reinterpret_cast<LPARAM>(view));
