@@ -25,6 +25,11 @@ struct AnnotationParse {
 // record cut short by the end of the bytes ends the reading.
 AnnotationParse ParseAnnotations(std::string_view bytes, AnnotationMap& map);
 
+// True when `tail`, the bytes after the last complete record, can be the beginning of a record that
+// readers accept (its lengths, as far as present, at most kMaxAnnotationPart): what an append that
+// stopped short leaves. Anything else after the last record is not ours to cut.
+bool IsRecordBeginning(std::string_view tail);
+
 // `part` cut to at most kMaxAnnotationPart bytes, never inside a double-byte character: a cut that
 // would leave a lead byte last drops that byte too. `isLeadByte` may be null (single-byte text).
 std::string CutAnnotationPart(std::string_view part, bool (*isLeadByte)(unsigned char) = nullptr);

@@ -1,10 +1,12 @@
 #include "viewer/Wallpaper.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <new>
 
 #include "framework/File.h"
+#include "framework/MessageBox.h"
 #include "framework/WinApp.h"
 #include "image/BmpCodec.h"
 #include "image/Dib.h"
@@ -14,9 +16,11 @@
 namespace {
 
 constexpr char kWallpaperName[] = "Luma Vex.bmp";
+constexpr char kUserFolderName[] = "Lumavex";
 
-// Writes the DIB-order picture to a temporary file in `folder`, then moves it over `target`.
-bool WriteBitmapInPlace(const std::string& folder, const std::string& target, const CDib& picture) {
+// Writes the DIB-order picture to a temporary file beside `target`, then moves it over `target`.
+bool WriteBitmapInPlace(const std::string& target, const CDib& picture) {
+  const std::string folder = target.substr(0, target.rfind('\\'));
   char temporary[MAX_PATH];
   if (!GetTempFileNameA(folder.c_str(), "lvx", 0, temporary)) return false;
   BmpCodec codec;
@@ -26,6 +30,23 @@ bool WriteBitmapInPlace(const std::string& folder, const std::string& target, co
     return false;
   }
   return true;
+}
+
+// Writes the bitmap into the Windows folder, or where a standard user cannot write there, into
+// the user's own folder. The file written, or "" when neither took it.
+std::string WriteWallpaperBitmap(const CDib& picture) {
+  const std::string windowsFile = WallpaperFile();
+  if (!windowsFile.empty() && WriteBitmapInPlace(windowsFile, picture)) return windowsFile;
+  const std::string userFile = UserWallpaperFile();
+  if (userFile.empty()) return "";
+  const std::string userFolder = userFile.substr(0, userFile.rfind('\\'));
+  if (!CreateDirectoryA(userFolder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return "";
+  return WriteBitmapInPlace(userFile, picture) ? userFile : "";
+}
+
+void TellNotSet(const std::string& text) {
+  const std::string message = "The picture was not set as wallpaper: " + text;
+  AfxMessageBox(message.c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace
@@ -58,10 +79,16 @@ std::string WallpaperFile() {
   return std::string(folder) + "\\" + kWallpaperName;
 }
 
+std::string UserWallpaperFile() {
+  char folder[MAX_PATH] = "";
+  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, folder)))
+    return "";
+  return std::string(folder) + "\\" + kUserFolderName + "\\" + kWallpaperName;
+}
+
 bool SetAsWallpaper(const std::string& path) {
   CWaitCursor wait;
-  const std::string target = WallpaperFile();
-  if (target.empty()) return false;
+  std::string written;
   try {
     CDib picture;
     CFile file;
@@ -80,10 +107,18 @@ bool SetAsWallpaper(const std::string& path) {
       picture.height = size.height;
     }
     picture.PrepareForDisplay();
-
-    if (!WriteBitmapInPlace(target.substr(0, target.rfind('\\')), target, picture)) return false;
+    written = WriteWallpaperBitmap(picture);
   } catch (const std::bad_alloc&) {
     return false;
   }
-  return SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(target.c_str()), SPIF_UPDATEINIFILE) != 0;
+  if (written.empty()) {
+    TellNotSet("its bitmap could be written neither into the Windows folder nor into \"" + UserWallpaperFile() +
+               "\".");
+    return false;
+  }
+  if (!SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(written.c_str()), SPIF_UPDATEINIFILE)) {
+    TellNotSet("the system did not accept \"" + written + "\".");
+    return false;
+  }
+  return true;
 }
