@@ -52,8 +52,9 @@ bool SaveAnnotations(const std::string& store, const std::vector<std::string>& n
   std::string message = "The annotation was not saved.\n\n\"" + store + "\" ";
   switch (result) {
     case AnnotationWrite::kDamaged:
-      message += "does not read as a list of annotations: it is damaged or belongs to another program. It has "
-                 "been left as it is.";
+      message +=
+          "does not read as a list of annotations: it is damaged or belongs to another program. It has "
+          "been left as it is.";
       break;
     case AnnotationWrite::kInUse:
       message += "is in use by another program. Close that program and press OK again.";

@@ -112,8 +112,7 @@ bool SetAsWallpaper(const std::string& path) {
     return false;
   }
   if (written.empty()) {
-    TellNotSet("its bitmap could be written neither into the Windows folder nor into \"" + UserWallpaperFile() +
-               "\".");
+    TellNotSet("its bitmap could be written neither into the Windows folder nor into \"" + UserWallpaperFile() + "\".");
     return false;
   }
   if (!SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(written.c_str()), SPIF_UPDATEINIFILE)) {

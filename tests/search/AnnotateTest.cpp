@@ -187,6 +187,7 @@ TEST_F(Annotate, AStoreThatCannotBeWrittenIsToldAndTheTextStaysInTheDialog) {
   const std::string store = dir_ / "Annotations";
   Select({"a.jpg"});
   AnnotateWith("first");
+  AnnotateWith("", IDCANCEL);  // reads "first" into the list's annotations
   HANDLE other =
       CreateFileA(store.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(other, INVALID_HANDLE_VALUE);
@@ -196,17 +197,14 @@ TEST_F(Annotate, AStoreThatCannotBeWrittenIsToldAndTheTextStaysInTheDialog) {
   ASSERT_EQ(boxes_.Boxes().size(), 1u);
   EXPECT_NE(boxes_.Boxes()[0].text.find("is in use by another program"), std::string::npos);
 
-  ASSERT_TRUE(SetFileAttributesA(store.c_str(), FILE_ATTRIBUTE_READONLY));
-  EXPECT_TRUE(OkKeepsTheDialog("second", "first"));
-  ASSERT_TRUE(SetFileAttributesA(store.c_str(), FILE_ATTRIBUTE_NORMAL));
   EXPECT_EQ(StoreBytes(), StoreRecord("a.jpg", "first"));
 
+  // Refused as a read-only file or medium is (Wine running as root writes read-only files).
   ASSERT_TRUE(DeleteFileA(store.c_str()));
   ASSERT_TRUE(CreateDirectoryA(store.c_str(), nullptr));
-  EXPECT_TRUE(OkKeepsTheDialog("second"));
-  ASSERT_EQ(boxes_.Boxes().size(), 3u);
-  for (size_t i : {1u, 2u})
-    EXPECT_NE(boxes_.Boxes()[i].text.find("cannot be written"), std::string::npos) << boxes_.Boxes()[i].text;
+  EXPECT_TRUE(OkKeepsTheDialog("second", "first"));
+  ASSERT_EQ(boxes_.Boxes().size(), 2u);
+  EXPECT_NE(boxes_.Boxes()[1].text.find("cannot be written"), std::string::npos) << boxes_.Boxes()[1].text;
   RemoveDirectoryA(store.c_str());
 }
 

@@ -240,7 +240,8 @@ TEST_F(Wallpaper, FailuresLeaveTheCurrentWallpaperAlone) {
   ASSERT_EQ(boxes_.Boxes().size(), 1u);
   EXPECT_EQ(boxes_.Boxes()[0].text,
             "The picture was not set as wallpaper: its bitmap could be written neither into the Windows folder nor "
-            "into \"" + userFile + "\".");
+            "into \"" +
+                userFile + "\".");
 }
 
 TEST_F(Wallpaper, AWindowsFolderThatCannotBeWrittenGivesTheUsersOwnFolderTheBitmap) {
