@@ -14,7 +14,8 @@ inline constexpr size_t kMaxAnnotationPart = 259;
 using AnnotationMap = std::map<std::string, std::string>;
 
 struct AnnotationParse {
-  // Bytes up to the end of the last complete record; what follows is a record cut short.
+  // Bytes up to the end of the last complete record; what follows is a record cut short, or bytes
+  // that do not read as records.
   size_t completeEnd = 0;
   size_t records = 0;  // complete records, refused ones included
   size_t refused = 0;  // complete records with a part longer than kMaxAnnotationPart

@@ -47,7 +47,12 @@ std::string CommonAnnotation(const AnnotationMap& annotations, const std::vector
 
 // Appends the text for every name; a store that was not changed is told.
 bool SaveAnnotations(const std::string& store, const std::vector<std::string>& names, const std::string& text) {
-  const AnnotationWrite result = AppendAnnotations(store, names, text);
+  AnnotationWrite result = AnnotationWrite::kAppended;
+  {
+    // A store held by another program is waited for a moment.
+    CWaitCursor wait;
+    result = AppendAnnotations(store, names, text);
+  }
   if (result == AnnotationWrite::kAppended) return true;
   std::string message = "The annotation was not saved.\n\n\"" + store + "\" ";
   switch (result) {

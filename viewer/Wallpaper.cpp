@@ -44,9 +44,42 @@ std::string WriteWallpaperBitmap(const CDib& picture) {
   return WriteBitmapInPlace(userFile, picture) ? userFile : "";
 }
 
-void TellNotSet(const std::string& text) {
-  const std::string message = "The picture was not set as wallpaper: " + text;
-  AfxMessageBox(message.c_str(), MB_OK | MB_ICONEXCLAMATION);
+// The procedure under the wait cursor. `told` gets what to tell the user; it stays empty for
+// failures that are not told (a picture that cannot be read or made smaller).
+bool InstallWallpaper(const std::string& path, std::string& told) {
+  CWaitCursor wait;
+  std::string written;
+  try {
+    CDib picture;
+    CFile file;
+    if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite)) return false;
+    picture.Read(file);
+    if (!picture.bits || picture.width == 0 || picture.height == 0) return false;
+
+    WallpaperSize size =
+        WallpaperSizeFor(picture.width, picture.height, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    if (size.width == 0 || size.height == 0) return false;
+    if (size.reduced) {
+      g_wallpaperWidth = static_cast<int>(size.width);
+      g_wallpaperHeight = static_cast<int>(size.height);
+      if (!ReduceToWallpaperWidth(picture.bits.get(), picture.width, picture.height)) return false;
+      picture.width = size.width;
+      picture.height = size.height;
+    }
+    picture.PrepareForDisplay();
+    written = WriteWallpaperBitmap(picture);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  if (written.empty()) {
+    told = "its bitmap could be written neither into the Windows folder nor into \"" + UserWallpaperFile() + "\".";
+    return false;
+  }
+  if (!SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(written.c_str()), SPIF_UPDATEINIFILE)) {
+    told = "the system did not accept \"" + written + "\".";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -87,37 +120,11 @@ std::string UserWallpaperFile() {
 }
 
 bool SetAsWallpaper(const std::string& path) {
-  CWaitCursor wait;
-  std::string written;
-  try {
-    CDib picture;
-    CFile file;
-    if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite)) return false;
-    picture.Read(file);
-    if (!picture.bits || picture.width == 0 || picture.height == 0) return false;
-
-    WallpaperSize size =
-        WallpaperSizeFor(picture.width, picture.height, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    if (size.width == 0 || size.height == 0) return false;
-    if (size.reduced) {
-      g_wallpaperWidth = static_cast<int>(size.width);
-      g_wallpaperHeight = static_cast<int>(size.height);
-      if (!ReduceToWallpaperWidth(picture.bits.get(), picture.width, picture.height)) return false;
-      picture.width = size.width;
-      picture.height = size.height;
-    }
-    picture.PrepareForDisplay();
-    written = WriteWallpaperBitmap(picture);
-  } catch (const std::bad_alloc&) {
-    return false;
+  std::string failure;
+  if (InstallWallpaper(path, failure)) return true;
+  if (!failure.empty()) {
+    const std::string message = "The picture was not set as wallpaper: " + failure;
+    AfxMessageBox(message.c_str(), MB_OK | MB_ICONEXCLAMATION);
   }
-  if (written.empty()) {
-    TellNotSet("its bitmap could be written neither into the Windows folder nor into \"" + UserWallpaperFile() + "\".");
-    return false;
-  }
-  if (!SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(written.c_str()), SPIF_UPDATEINIFILE)) {
-    TellNotSet("the system did not accept \"" + written + "\".");
-    return false;
-  }
-  return true;
+  return false;
 }
