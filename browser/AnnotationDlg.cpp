@@ -10,3 +10,9 @@ void CAnnotationDlg::DoDataExchange(CDataExchange& dx) {
   DDX_Text(dx, IDC_ANNOTATION_TEXT, m_strText);
   DDV_MaxChars(dx, m_strText, kMaxChars);
 }
+
+void CAnnotationDlg::OnOK() {
+  if (!UpdateData(true)) return;
+  if (save && !save(m_strText)) return;
+  EndDialog(IDOK);
+}

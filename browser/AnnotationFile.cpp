@@ -26,9 +26,17 @@ class FileHandle {
 
 bool IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }
 
-// Parses the whole file from its start into `map`; returns the end of its last complete record,
-// or false when a read fails.
-bool ParseFile(HANDLE file, AnnotationMap& map, uint64_t& completeEnd) {
+// Where a store's records end, and whether what follows them may be cut off.
+struct StoreEnd {
+  uint64_t completeEnd = 0;  // end of the last complete record
+  uint64_t size = 0;
+  // Nothing follows the records, or only the beginning of a record in a store that is otherwise
+  // all ours (no refused records).
+  bool appendable = true;
+};
+
+// Parses the whole file from its start into `map`; false when a read fails.
+bool ParseFile(HANDLE file, AnnotationMap& map, StoreEnd& end) {
   LARGE_INTEGER zero{};
   if (!SetFilePointerEx(file, zero, nullptr, FILE_BEGIN)) return false;
   LARGE_INTEGER size{};
@@ -36,8 +44,9 @@ bool ParseFile(HANDLE file, AnnotationMap& map, uint64_t& completeEnd) {
   const uint64_t total = static_cast<uint64_t>(size.QuadPart);
   uint64_t consumed = 0;  // bytes before `pending`
   uint64_t readSoFar = 0;
+  size_t refused = 0;
   std::string pending;
-  completeEnd = 0;
+  end = StoreEnd{};
   while (readSoFar < total) {
     const DWORD want = static_cast<DWORD>(total - readSoFar < kReadChunk ? total - readSoFar : kReadChunk);
     const size_t had = pending.size();
@@ -48,12 +57,39 @@ bool ParseFile(HANDLE file, AnnotationMap& map, uint64_t& completeEnd) {
     if (got == 0) break;
     readSoFar += got;
     const AnnotationParse parse = ParseAnnotations(pending, map);
+    refused += parse.refused;
     // Keep only the record that is still incomplete for the next chunk.
     consumed += parse.completeEnd;
-    completeEnd = consumed;
     pending.erase(0, parse.completeEnd);
   }
+  end.completeEnd = consumed;
+  end.size = consumed + pending.size();
+  end.appendable = pending.empty() || (refused == 0 && IsRecordBeginning(pending));
   return true;
+}
+
+bool SharingRefused(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
+
+// Opens the store for appending; another program holding it gets about a second to let go.
+HANDLE OpenForAppend(const std::string& path, AnnotationWrite& failure) {
+  constexpr DWORD kPatienceMs = 1000;
+  constexpr DWORD kPauseMs = 50;
+  const DWORD start = GetTickCount();
+  for (;;) {
+    // Others may read while we write, nobody else may write: appends never interleave.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) return file;
+    if (!SharingRefused(GetLastError())) {
+      failure = AnnotationWrite::kNotWritable;
+      return INVALID_HANDLE_VALUE;
+    }
+    if (GetTickCount() - start >= kPatienceMs) {
+      failure = AnnotationWrite::kInUse;
+      return INVALID_HANDLE_VALUE;
+    }
+    Sleep(kPauseMs);
+  }
 }
 
 }  // namespace
@@ -64,8 +100,8 @@ bool ReadAnnotationFile(const std::string& path, AnnotationMap& map) {
   FileHandle file(
       CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.Valid()) return false;
-  uint64_t completeEnd = 0;
-  return ParseFile(file.Get(), map, completeEnd);
+  StoreEnd end;
+  return ParseFile(file.Get(), map, end);
 }
 
 bool TouchAnnotationFile(const std::string& path) {
@@ -74,26 +110,30 @@ bool TouchAnnotationFile(const std::string& path) {
   return file.Valid();
 }
 
-bool AppendAnnotations(const std::string& path, const std::vector<std::string>& names, const std::string& text) {
-  if (names.empty()) return true;
+AnnotationWrite AppendAnnotations(const std::string& path, const std::vector<std::string>& names,
+                                  const std::string& text) {
+  if (names.empty()) return AnnotationWrite::kAppended;
   std::string records;
   const std::string cutText = CutAnnotationPart(text, &IsLeadByte);
   for (const std::string& name : names) AppendAnnotationRecord(records, CutAnnotationPart(name, &IsLeadByte), cutText);
-  if (records.size() > 0xFFFFFFFFu) return false;
-  // Others may read while we write, nobody else may write: appends never interleave.
-  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Valid()) return false;
+  if (records.size() > 0xFFFFFFFFu) return AnnotationWrite::kNotWritable;
+  AnnotationWrite failure = AnnotationWrite::kNotWritable;
+  FileHandle file(OpenForAppend(path, failure));
+  if (!file.Valid()) return failure;
   AnnotationMap ignored;
-  uint64_t end = 0;
-  if (!ParseFile(file.Get(), ignored, end)) return false;
+  StoreEnd end;
+  if (!ParseFile(file.Get(), ignored, end)) return AnnotationWrite::kNotWritable;
+  // Not a store we can add to: a record appended after bytes that do not read as records would
+  // never be read, and cutting them would lose what they are.
+  if (!end.appendable) return AnnotationWrite::kDamaged;
   LARGE_INTEGER at{};
-  at.QuadPart = static_cast<LONGLONG>(end);
-  if (!SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(file.Get())) return false;
+  at.QuadPart = static_cast<LONGLONG>(end.completeEnd);
+  if (!SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN)) return AnnotationWrite::kNotWritable;
+  if (end.completeEnd != end.size && !SetEndOfFile(file.Get())) return AnnotationWrite::kNotWritable;
   DWORD written = 0;
   const BOOL ok = WriteFile(file.Get(), records.data(), static_cast<DWORD>(records.size()), &written, nullptr);
-  if (ok && written == records.size()) return true;
+  if (ok && written == records.size()) return AnnotationWrite::kAppended;
   // A short write would leave a partial record: take it back.
   if (SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN)) SetEndOfFile(file.Get());
-  return false;
+  return AnnotationWrite::kNotWritable;
 }

@@ -18,8 +18,17 @@ bool ReadAnnotationFile(const std::string& path, AnnotationMap& map);
 // Creates an empty store when there is none; false when it cannot be opened or created.
 bool TouchAnnotationFile(const std::string& path);
 
-// Appends one record per name, all with `text`, in one write. A record cut short at the end of
-// the store is dropped first, so that the new records can be read; a short write is undone. Parts
-// longer than the readers accept are cut. False when the store cannot be opened (another program
-// is writing it, a read-only medium) or the write failed; the store is then as it was.
-bool AppendAnnotations(const std::string& path, const std::vector<std::string>& names, const std::string& text);
+enum class AnnotationWrite {
+  kAppended,
+  kDamaged,      // the store does not read as records to its end; left exactly as it was
+  kInUse,        // another program kept it open for writing
+  kNotWritable,  // read-only file, folder or medium, "Annotations" is a folder, a failed write
+};
+
+// Appends one record per name, all with `text`, in one write. Only the beginning of a record cut
+// short at the end of the store is dropped first, so that the new records can be read; a store
+// with anything else after its records is not touched. A short write is undone. Parts longer
+// than the readers accept are cut. Waits about a second for another program that holds the
+// store. Unless kAppended, the store is as it was.
+AnnotationWrite AppendAnnotations(const std::string& path, const std::vector<std::string>& names,
+                                  const std::string& text);

@@ -41,6 +41,16 @@ AnnotationParse ParseAnnotations(std::string_view bytes, AnnotationMap& map) {
   return parse;
 }
 
+bool IsRecordBeginning(std::string_view tail) {
+  size_t nameLength = 0;
+  if (!ReadLength(tail, 0, nameLength)) return true;
+  if (nameLength > kMaxAnnotationPart) return false;
+  size_t textLength = 0;
+  if (!ReadLength(tail, 2 + nameLength, textLength)) return true;
+  // A complete record is no beginning; the parse would have taken it.
+  return textLength <= kMaxAnnotationPart && tail.size() < 4 + nameLength + textLength;
+}
+
 std::string CutAnnotationPart(std::string_view part, bool (*isLeadByte)(unsigned char)) {
   if (part.size() <= kMaxAnnotationPart) return std::string(part);
   size_t keep = 0;

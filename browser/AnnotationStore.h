@@ -14,7 +14,8 @@ inline constexpr size_t kMaxAnnotationPart = 259;
 using AnnotationMap = std::map<std::string, std::string>;
 
 struct AnnotationParse {
-  // Bytes up to the end of the last complete record; what follows is a record cut short.
+  // Bytes up to the end of the last complete record; what follows is a record cut short, or bytes
+  // that do not read as records.
   size_t completeEnd = 0;
   size_t records = 0;  // complete records, refused ones included
   size_t refused = 0;  // complete records with a part longer than kMaxAnnotationPart
@@ -24,6 +25,11 @@ struct AnnotationParse {
 // exactly). A record with a part longer than kMaxAnnotationPart is skipped and reading goes on; a
 // record cut short by the end of the bytes ends the reading.
 AnnotationParse ParseAnnotations(std::string_view bytes, AnnotationMap& map);
+
+// True when `tail`, the bytes after the last complete record, can be the beginning of a record that
+// readers accept (its lengths, as far as present, at most kMaxAnnotationPart): what an append that
+// stopped short leaves. Anything else after the last record is not ours to cut.
+bool IsRecordBeginning(std::string_view tail);
 
 // `part` cut to at most kMaxAnnotationPart bytes, never inside a double-byte character: a cut that
 // would leave a lead byte last drops that byte too. `isLeadByte` may be null (single-byte text).

@@ -12,6 +12,7 @@
 #include "browser/ThumbnailWorker.h"
 #include "framework/File.h"
 #include "framework/FrameWnd.h"
+#include "framework/MessageBox.h"
 #include "framework/Splitter.h"
 #include "framework/WinApp.h"
 #include "image/Dib.h"
@@ -30,6 +31,45 @@ constexpr DWORD kSkippedByReadiness =
 void CopyCut(const std::string& text, char* buffer, int length) {
   if (!buffer || length <= 0) return;
   lstrcpynA(buffer, text.c_str(), length);
+}
+
+// The annotation every one of `names` has, or "" when they differ or some have none.
+std::string CommonAnnotation(const AnnotationMap& annotations, const std::vector<std::string>& names) {
+  std::string common;
+  for (size_t i = 0; i < names.size(); ++i) {
+    auto found = annotations.find(names[i]);
+    if (found == annotations.end()) return "";
+    if (i == 0) common = found->second;
+    if (found->second != common) return "";
+  }
+  return common;
+}
+
+// Appends the text for every name; a store that was not changed is told.
+bool SaveAnnotations(const std::string& store, const std::vector<std::string>& names, const std::string& text) {
+  AnnotationWrite result = AnnotationWrite::kAppended;
+  {
+    // A store held by another program is waited for a moment.
+    CWaitCursor wait;
+    result = AppendAnnotations(store, names, text);
+  }
+  if (result == AnnotationWrite::kAppended) return true;
+  std::string message = "The annotation was not saved.\n\n\"" + store + "\" ";
+  switch (result) {
+    case AnnotationWrite::kDamaged:
+      message +=
+          "does not read as a list of annotations: it is damaged or belongs to another program. It has "
+          "been left as it is.";
+      break;
+    case AnnotationWrite::kInUse:
+      message += "is in use by another program. Close that program and press OK again.";
+      break;
+    default:
+      message += "cannot be written. The folder or disk may be read-only or full, or \"Annotations\" is not a file.";
+      break;
+  }
+  AfxMessageBox(message.c_str(), MB_OK | MB_ICONEXCLAMATION);
+  return false;
 }
 
 }  // namespace
@@ -455,16 +495,18 @@ void CMyListView::OnAnnotate() {
   // No folder listed yet: there is no store to read or write.
   if (currentFolder_.empty()) return;
   const std::string store = AnnotationPathOf(currentFolder_);
-  const bool single = SelectedCount() == 1;
-  if (single && !ReadAnnotationFile(store, annotations_)) TouchAnnotationFile(store);
+  // Copied before the dialog: the list may be listed again while it is open.
+  const std::vector<std::string> names = SelectedNames();
+  if (!ReadAnnotationFile(store, annotations_) && names.size() == 1) TouchAnnotationFile(store);
   CAnnotationDlg dialog(this);
-  if (single) {
-    const std::vector<std::string> names = SelectedNames();
-    auto found = names.empty() ? annotations_.end() : annotations_.find(names.front());
-    if (found != annotations_.end()) dialog.m_strText = found->second;
-  }
-  if (dialog.DoModal() != IDOK) return;
-  AppendAnnotations(store, SelectedNames(), dialog.m_strText);
+  dialog.m_strText = CommonAnnotation(annotations_, names);
+  const std::string shown = dialog.m_strText;
+  dialog.save = [&](const std::string& text) {
+    // Several files whose text was left as shown keep their own annotations.
+    if (names.size() > 1 && text == shown) return true;
+    return SaveAnnotations(store, names, text);
+  };
+  dialog.DoModal();
 }
 
 void CMyListView::OnFind() {

@@ -145,7 +145,7 @@ void CFindDlg::OnFindNow() {
     job->input.records.push_back(SearchRecord{record.fileName, record.size, record.modified});
   job->dialog = m_hWnd;
   job->shared = std::make_shared<SearchShared>();
-  std::string folder = list_->CurrentFolder();
+  auto folder = std::make_shared<const std::string>(list_->CurrentFolder());
 
   SetMode(kExpanded);
   ::SendMessageA(animation_, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
@@ -154,7 +154,7 @@ void CFindDlg::OnFindNow() {
   // Sent, not posted: the worker's first messages may restore the buttons before a posted move.
   SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(stop_), TRUE);
   search_ = job->shared;
-  searchFolder_.swap(folder);
+  searchFolder_ = std::move(folder);
   if (!StartSearchWorker(std::move(job))) {
     search_->ended.store(true);
     RestoreButtons();
@@ -201,6 +201,7 @@ void CFindDlg::AppendRow(const SearchRow& row) {
   shown.texts[0] = row.fileName;
   shown.texts[4] = row.annotation;
   shown.recordIndex = row.recordIndex;
+  shown.folder = searchFolder_;
   if (row.record) {
     shown.texts[1] = SizeColumnText(row.record->size);
     shown.texts[2] = "JPEG Image";
@@ -239,17 +240,18 @@ void CFindDlg::OnResultDoubleClick(NMHDR*, LRESULT* result) {
   *result = 0;
   const int row = static_cast<int>(::SendMessageA(results_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
   if (row < 0 || !list_) return;
-  if (static_cast<size_t>(row) >= rows_.size() || rows_[static_cast<size_t>(row)].recordIndex < 0) return;
-  const std::string& name = rows_[static_cast<size_t>(row)].texts[0];
+  if (static_cast<size_t>(row) >= rows_.size()) return;
+  const ResultRow& found = rows_[static_cast<size_t>(row)];
+  // A file of another folder than the one listed has no item here, whatever its name.
+  if (found.recordIndex < 0 || !found.folder || *found.folder != list_->CurrentFolder()) return;
+  const std::string& name = found.texts[0];
   const auto& records = list_->Records();
-  int index = rows_[static_cast<size_t>(row)].recordIndex;
+  int index = found.recordIndex;
   // The list may have been sorted or listed again since: the row's file decides.
   if (index >= static_cast<int>(records.size()) || records[static_cast<size_t>(index)].fileName != name) {
     index = -1;
-    if (list_->CurrentFolder() == searchFolder_) {
-      for (size_t i = 0; i < records.size(); ++i)
-        if (records[i].fileName == name) index = static_cast<int>(i);
-    }
+    for (size_t i = 0; i < records.size(); ++i)
+      if (records[i].fileName == name) index = static_cast<int>(i);
   }
   if (index < 0) return;
   LVITEMA state{};

@@ -70,12 +70,14 @@ class CFindDlg : public CDialog {
   int mode_ = kExpanded;  // so that the first switch to collapsed takes effect
   AnnotationMap annotations_;
   std::shared_ptr<SearchShared> search_;
-  std::string searchFolder_;  // the list's folder when the rows were found
+  // The list's folder when the search began; each row keeps its search's.
+  std::shared_ptr<const std::string> searchFolder_;
   // The rows the results list shows: it holds no items of its own (owner data), so a search of
   // thousands of files costs one count update per batch instead of five messages per row.
   struct ResultRow {
     std::string texts[5];
     int recordIndex = -1;
+    std::shared_ptr<const std::string> folder;
   };
   std::vector<ResultRow> rows_;
 

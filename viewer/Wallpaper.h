@@ -1,7 +1,7 @@
 #pragma once
 // Setting a JPEG picture as the desktop wallpaper: decoded, reduced when wider or taller than the
-// screen, written as the 24-bit BMP "Luma Vex.bmp" in the Windows folder and registered with the
-// system. User-interface thread.
+// screen, written as the 24-bit BMP "Luma Vex.bmp" in the Windows folder (or the user's own folder)
+// and registered with the system. User-interface thread.
 #include <cstdint>
 #include <string>
 
@@ -17,11 +17,17 @@ struct WallpaperSize {
 };
 WallpaperSize WallpaperSizeFor(uint32_t width, uint32_t height, int screenWidth, int screenHeight);
 
-// The wallpaper bitmap: "<Windows folder>\Luma Vex.bmp"; "" when the folder is unknown.
+// The wallpaper bitmap in the Windows folder: "<Windows folder>\Luma Vex.bmp"; "" when the folder
+// is unknown.
 std::string WallpaperFile();
+// Where the bitmap goes when the Windows folder cannot be written (a standard user's):
+// "<local application data>\Lumavex\Luma Vex.bmp"; "" when that folder is unknown.
+std::string UserWallpaperFile();
 
-// Makes the picture file `path` the wallpaper. Nothing is installed, and the current wallpaper
-// bitmap stays as it was, when the picture cannot be decoded or reduced, its wallpaper size is
-// empty, or the bitmap cannot be written: the bitmap is written to a temporary file beside it and
-// then moved into place. False in those cases.
+// Makes the picture file `path` the wallpaper: the bitmap is written into the Windows folder, else
+// into the user's folder, and the system is given the file written. Nothing is installed, and
+// the current wallpaper and bitmaps stay as they were, when the picture cannot be decoded or
+// reduced, its wallpaper size is empty, or no bitmap can be written (each is written to a
+// temporary file beside it and then moved into place). False in those cases; a bitmap that could
+// not be written or installed is told to the user.
 bool SetAsWallpaper(const std::string& path);

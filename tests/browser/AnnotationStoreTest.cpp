@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <thread>
 
 #include "browser/AnnotationFile.h"
 #include "browser/AnnotationStore.h"
@@ -82,6 +83,16 @@ TEST(AnnotationRecords, EveryCutGivesTheCompleteRecordsBeforeIt) {
   }
 }
 
+TEST(AnnotationRecords, OnlyTheBeginningOfARecordMayBeCutOff) {
+  const std::string record = Record("b.jpg", "lost text");
+  for (size_t cut = 0; cut < record.size(); ++cut) EXPECT_TRUE(IsRecordBeginning(record.substr(0, cut))) << cut;
+  EXPECT_FALSE(IsRecordBeginning(record));
+  EXPECT_FALSE(IsRecordBeginning("Trip notes\r\n"));
+  EXPECT_FALSE(IsRecordBeginning(RawRecord(260, 'n', 0, 't').substr(0, 10)));
+  EXPECT_FALSE(IsRecordBeginning(RawRecord(5, 'n', 260, 't').substr(0, 20)));
+  EXPECT_TRUE(IsRecordBeginning(RawRecord(259, 'n', 259, 't').substr(0, 521)));
+}
+
 TEST(AnnotationRecords, APartLongerThanTheBuffersIsSkippedAndReadingGoesOn) {
   AnnotationMap map;
   const std::string store = RawRecord(300, 'n', 3, 't') + RawRecord(5, 'x', 300, 't') + RawRecord(259, 'm', 259, 'u') +
@@ -145,9 +156,9 @@ class AnnotationFile : public testing::Test {
 TEST_F(AnnotationFile, AppendingToAFolderWithoutAStoreWritesTheWorkedBytes) {
   EXPECT_EQ(AnnotationPathOf("D:\\"), "D:\\Annotations");
   EXPECT_EQ(AnnotationPathOf("D:\\Photos"), "D:\\Photos\\Annotations");
-  ASSERT_TRUE(AppendAnnotations(Store(), {"a.jpg"}, "Beach, 2001"));
+  ASSERT_EQ(AppendAnnotations(Store(), {"a.jpg"}, "Beach, 2001"), AnnotationWrite::kAppended);
   EXPECT_EQ(ReadTestFile(Store()), kBeach);
-  ASSERT_TRUE(AppendAnnotations(Store(), {"a.jpg", "b.jpg", "c.jpg"}, "x"));
+  ASSERT_EQ(AppendAnnotations(Store(), {"a.jpg", "b.jpg", "c.jpg"}, "x"), AnnotationWrite::kAppended);
   EXPECT_EQ(ReadTestFile(Store()), kBeach + Record("a.jpg", "x") + Record("b.jpg", "x") + Record("c.jpg", "x"));
   AnnotationMap map;
   ASSERT_TRUE(ReadAnnotationFile(Store(), map));
@@ -168,7 +179,7 @@ TEST_F(AnnotationFile, AMissingStoreIsNotReadAndTouchingCreatesItEmpty) {
 TEST_F(AnnotationFile, AnAppendAfterARecordCutShortIsReadBack) {
   const std::string cut = Record("b.jpg", "lost text").substr(0, 9);
   ASSERT_TRUE(WriteTestFile(Store(), kBeach + cut));
-  ASSERT_TRUE(AppendAnnotations(Store(), {"c.jpg"}, "found"));
+  ASSERT_EQ(AppendAnnotations(Store(), {"c.jpg"}, "found"), AnnotationWrite::kAppended);
   EXPECT_EQ(ReadTestFile(Store()), kBeach + Record("c.jpg", "found"));
   AnnotationMap map;
   ASSERT_TRUE(ReadAnnotationFile(Store(), map));
@@ -179,12 +190,16 @@ TEST_F(AnnotationFile, AnAppendAfterARecordCutShortIsReadBack) {
 TEST_F(AnnotationFile, RefusedRecordsOfOtherSoftwareStayWhenAppending) {
   const std::string foreign = RawRecord(300, 'n', 1, 't');
   ASSERT_TRUE(WriteTestFile(Store(), foreign));
-  ASSERT_TRUE(AppendAnnotations(Store(), {"a.jpg"}, "Beach, 2001"));
+  ASSERT_EQ(AppendAnnotations(Store(), {"a.jpg"}, "Beach, 2001"), AnnotationWrite::kAppended);
   EXPECT_EQ(ReadTestFile(Store()), foreign + kBeach);
+  // Behind records that are not ours, even a tail that looks like a beginning is not cut.
+  ASSERT_TRUE(WriteTestFile(Store(), foreign + "\x05"));
+  EXPECT_EQ(AppendAnnotations(Store(), {"a.jpg"}, "Beach, 2001"), AnnotationWrite::kDamaged);
+  EXPECT_EQ(ReadTestFile(Store()), foreign + "\x05");
 }
 
 TEST_F(AnnotationFile, PartsLongerThanReadersAcceptAreCutBeforeWriting) {
-  ASSERT_TRUE(AppendAnnotations(Store(), {std::string(300, 'n')}, std::string(400, 't')));
+  ASSERT_EQ(AppendAnnotations(Store(), {std::string(300, 'n')}, std::string(400, 't')), AnnotationWrite::kAppended);
   EXPECT_EQ(ReadTestFile(Store()), Record(std::string(259, 'n'), std::string(259, 't')));
 }
 
@@ -193,7 +208,7 @@ TEST_F(AnnotationFile, AStoreBeingWrittenByAnotherProgramIsLeftAlone) {
   HANDLE writer = CreateFileA(Store().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(writer, INVALID_HANDLE_VALUE);
-  EXPECT_FALSE(AppendAnnotations(Store(), {"b.jpg"}, "interleaved"));
+  EXPECT_EQ(AppendAnnotations(Store(), {"b.jpg"}, "interleaved"), AnnotationWrite::kInUse);
   AnnotationMap map;
   EXPECT_FALSE(ReadAnnotationFile(Store(), map));
   CloseHandle(writer);
@@ -202,8 +217,19 @@ TEST_F(AnnotationFile, AStoreBeingWrittenByAnotherProgramIsLeftAlone) {
   HANDLE reader = CreateFileA(Store().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               0, nullptr);
   ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-  EXPECT_TRUE(AppendAnnotations(Store(), {"b.jpg"}, "while read"));
+  EXPECT_EQ(AppendAnnotations(Store(), {"b.jpg"}, "while read"), AnnotationWrite::kAppended);
   CloseHandle(reader);
+  // A program that lets go within about a second is waited for.
+  writer = CreateFileA(Store().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                       nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  std::thread release([writer] {
+    Sleep(300);
+    CloseHandle(writer);
+  });
+  EXPECT_EQ(AppendAnnotations(Store(), {"c.jpg"}, "waited"), AnnotationWrite::kAppended);
+  release.join();
+  EXPECT_EQ(ReadTestFile(Store()), kBeach + Record("b.jpg", "while read") + Record("c.jpg", "waited"));
 }
 
 TEST_F(AnnotationFile, ALargeStoreIsReadAcrossChunks) {
@@ -214,7 +240,7 @@ TEST_F(AnnotationFile, ALargeStoreIsReadAcrossChunks) {
   AnnotationMap map;
   ASSERT_TRUE(ReadAnnotationFile(Store(), map));
   EXPECT_EQ(map.size(), 30000u);
-  ASSERT_TRUE(AppendAnnotations(Store(), {"last.jpg"}, "end"));
+  ASSERT_EQ(AppendAnnotations(Store(), {"last.jpg"}, "end"), AnnotationWrite::kAppended);
   EXPECT_EQ(ReadTestFile(Store()).size(), store.size() + Record("last.jpg", "end").size());
 }
 

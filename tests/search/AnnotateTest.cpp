@@ -27,6 +27,21 @@ class Annotate : public FolderTest {
     EXPECT_TRUE(driver.Ran());
     return shown;
   }
+  // Runs the Annotate command, which opens with `expectShown`; OK with `typed` must fail to save
+  // and keep the dialog open with the text, which is then cancelled. True when it did.
+  bool OkKeepsTheDialog(const std::string& typed, const std::string& expectShown = "") {
+    bool kept = false;
+    DialogDriver driver([&](HWND dialog) {
+      EXPECT_EQ(ControlText(dialog, IDC_ANNOTATION_TEXT), expectShown);
+      SetDlgItemTextA(dialog, IDC_ANNOTATION_TEXT, typed.c_str());
+      ClickButton(dialog, IDOK);
+      kept = IsWindow(dialog) && IsWindowVisible(dialog) && ControlText(dialog, IDC_ANNOTATION_TEXT) == typed;
+      ClickButton(dialog, IDCANCEL);
+    });
+    Command(ID_VIEW_ANNOTATE);
+    EXPECT_TRUE(driver.Ran());
+    return kept;
+  }
 };
 
 TEST_F(Annotate, TheFirstAnnotationCreatesTheWorkedStore) {
@@ -134,18 +149,63 @@ TEST_F(Annotate, ATooLongTextSetFromOutsideIsRefusedWithABoxAndTheDialogStays) {
   EXPECT_EQ(StoreBytes(), StoreRecord("a.jpg", "fits"));
 }
 
-TEST_F(Annotate, AStoreThatCannotBeWrittenChangesNothing) {
+TEST_F(Annotate, SeveralFilesShowTheirCommonAnnotationAndKeepThemWhenTheTextIsLeft) {
+  Select({"a.jpg", "b.jpg", "c.jpg"});
+  EXPECT_EQ(AnnotateWith("same"), "");
+  const std::string three = StoreRecord("a.jpg", "same") + StoreRecord("b.jpg", "same") + StoreRecord("c.jpg", "same");
+  ASSERT_EQ(StoreBytes(), three);
+  EXPECT_EQ(AnnotateWith("same"), "same");
+  EXPECT_EQ(StoreBytes(), three);
+  Select({"b.jpg"});
+  AnnotateWith("other");
+  // They differ now: the dialog opens empty, and OK without typing erases nothing.
+  Select({"a.jpg", "b.jpg", "c.jpg"});
+  EXPECT_EQ(AnnotateWith(""), "");
+  EXPECT_EQ(StoreBytes(), three + StoreRecord("b.jpg", "other"));
+  Select({"a.jpg", "c.jpg"});
+  EXPECT_EQ(AnnotateWith("same"), "same");
+  EXPECT_EQ(StoreBytes(), three + StoreRecord("b.jpg", "other"));
+}
+
+TEST_F(Annotate, AFileThatIsNotAStoreToAddToIsLeftByteForByteAndTheUserIsTold) {
+  std::string damaged = StoreRecord("a.jpg", "one") + StoreRecord("b.jpg", "two") + StoreRecord("c.jpg", "three");
+  damaged[StoreRecord("a.jpg", "one").size() + 1] = '\x40';  // b.jpg's name length: 0x4005
+  for (const std::string& bytes : {std::string("Trip notes\r\n"), damaged}) {
+    ASSERT_TRUE(WriteTestFile(dir_ / "Annotations", bytes));
+    boxes_.Clear();
+    Select({"c.jpg"});
+    EXPECT_TRUE(OkKeepsTheDialog("new text"));
+    EXPECT_EQ(StoreBytes(), bytes);
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].text, "The annotation was not saved.\n\n\"" + (dir_ / "Annotations") +
+                                          "\" does not read as a list of annotations: it is damaged or belongs to "
+                                          "another program. It has been left as it is.");
+  }
+}
+
+TEST_F(Annotate, AStoreThatCannotBeWrittenIsToldAndTheTextStaysInTheDialog) {
+  const std::string store = dir_ / "Annotations";
   Select({"a.jpg"});
   AnnotateWith("first");
   AnnotateWith("", IDCANCEL);  // reads "first" into the list's annotations
-  HANDLE other = CreateFileA((dir_ / "Annotations").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
+  HANDLE other =
+      CreateFileA(store.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(other, INVALID_HANDLE_VALUE);
-  // The store cannot be read: the dialog shows what was read before, and OK writes nothing.
-  EXPECT_EQ(AnnotateWith("second"), "first");
+  // The store cannot be read: the dialog shows what was read before.
+  EXPECT_TRUE(OkKeepsTheDialog("second", "first"));
   CloseHandle(other);
+  ASSERT_EQ(boxes_.Boxes().size(), 1u);
+  EXPECT_NE(boxes_.Boxes()[0].text.find("is in use by another program"), std::string::npos);
+
   EXPECT_EQ(StoreBytes(), StoreRecord("a.jpg", "first"));
-  EXPECT_TRUE(boxes_.Boxes().empty());
+
+  // Refused as a read-only file or medium is (Wine running as root writes read-only files).
+  ASSERT_TRUE(DeleteFileA(store.c_str()));
+  ASSERT_TRUE(CreateDirectoryA(store.c_str(), nullptr));
+  EXPECT_TRUE(OkKeepsTheDialog("second", "first"));
+  ASSERT_EQ(boxes_.Boxes().size(), 2u);
+  EXPECT_NE(boxes_.Boxes()[1].text.find("cannot be written"), std::string::npos) << boxes_.Boxes()[1].text;
+  RemoveDirectoryA(store.c_str());
 }
 
 TEST_F(Annotate, TheCommandBelongsToTheListView) {

@@ -273,6 +273,26 @@ TEST_F(Find, ADoubleClickOnAFileThatHasGoneDoesNothing) {
   EXPECT_EQ(list_->CurrentItem(), -1);
 }
 
+TEST_F(Find, ADoubleClickOnAFileOfAnotherFolderDoesNothing) {
+  AddFile("IMG_0001.JPG");
+  List();
+  OpenFind();
+  ASSERT_EQ(Search("IMG", "").size(), 1u);
+  // Another folder whose camera named its first picture the same.
+  TempDir other;
+  ASSERT_TRUE(WriteTestFile(other / "IMG_0001.JPG", std::string(10, 'j')));
+  ASSERT_TRUE(WriteTestFile(other / "IMG_0001.cpg", ""));
+  list_->SendMessage(kWmListFolder, 0, reinterpret_cast<LPARAM>(other.Path().c_str()));
+  ASSERT_TRUE(PumpUntil([] { return AfxRunningWorkerCount() == 0; }, 10000));
+  PumpMessages();
+  ASSERT_EQ(list_->Records().size(), 1u);
+  DoubleClickRow(0);
+  EXPECT_EQ(list_->CurrentItem(), -1);
+  EXPECT_EQ(list_->SelectedCount(), 0);
+  EXPECT_NE(Frame()->Preview()->Path(), other / "IMG_0001.JPG");
+  List();  // lets go of the other folder before it is removed
+}
+
 TEST_F(Find, EnterSearchesAndEscapeHides) {
   for (const char* name : {"a.jpg", "b.jpg"}) AddFile(name);
   List();

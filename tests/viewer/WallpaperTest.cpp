@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/MessageBox.h"
 #include "image/BmpCodec.h"
 #include "image/JpegFile.h"
 #include "tests/support/MessagePump.h"
@@ -72,12 +73,86 @@ std::string RegisteredWallpaper() {
   return value;
 }
 
+std::string FolderOf(const std::string& file) { return file.substr(0, file.rfind('\\')); }
+
+// No temporary bitmap is left in `folder`.
+bool NoTemporaryIn(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\lvx*.tmp").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return true;
+  FindClose(search);
+  return false;
+}
+
+bool CanCreateFilesIn(const std::string& folder) {
+  const std::string probe = folder + "\\writable-probe.tmp";
+  // One left by an earlier probe that the folder's change caught between creating and deleting.
+  DeleteFileA(probe.c_str());
+  HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  DeleteFileA(probe.c_str());
+  return true;
+}
+
+// Wine runs as root here, for whom every folder is writable: the Windows folder is made immutable
+// (chattr +i, a Unix program that Wine starts for a Windows path of it) for as long as this lives,
+// so that creating a file in it fails as it does for a standard user. Wine gives no handle to wait
+// on for a Unix process: the effect is waited for.
+class UnwritableWindowsFolder {
+ public:
+  UnwritableWindowsFolder() {
+    made_ = Chattr("+i") && Await(false);
+    if (!made_) Chattr("-i");
+  }
+  ~UnwritableWindowsFolder() {
+    if (made_ && Chattr("-i")) Await(true);
+  }
+  bool Made() const { return made_; }
+
+ private:
+  static std::string UnixPath(const std::string& path) {
+    using ToUnix = char*(CDECL*)(LPCWSTR);
+    auto toUnix = reinterpret_cast<ToUnix>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name"));
+    wchar_t wide[MAX_PATH] = L"";
+    if (!MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide, MAX_PATH)) return "";
+    char* unix = toUnix ? toUnix(wide) : nullptr;
+    if (!unix) return "";
+    std::string result = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+  }
+  bool Chattr(const char* flag) {
+    const std::string folder = UnixPath(FolderOf(WallpaperFile()));
+    if (folder.empty()) return false;
+    std::string command = std::string("chattr ") + flag + " \"" + folder + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA("Z:\\usr\\bin\\chattr", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+      return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+  }
+  static bool Await(bool writable) {
+    for (int i = 0; i < 100; ++i) {
+      if (CanCreateFilesIn(FolderOf(WallpaperFile())) == writable) return true;
+      Sleep(50);
+    }
+    return false;
+  }
+  bool made_ = false;
+};
+
 class Wallpaper : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 1280);
     ASSERT_EQ(GetSystemMetrics(SM_CYSCREEN), 1024);
     DeleteFileA(WallpaperFile().c_str());
+    DeleteFileA(UserWallpaperFile().c_str());
     RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper", REG_SZ, "", 1);
   }
   void TearDown() override {
@@ -85,8 +160,10 @@ class Wallpaper : public testing::Test {
       viewer->SendMessage(WM_CLOSE);
     PumpMessages();
     DeleteFileA(WallpaperFile().c_str());
+    DeleteFileA(UserWallpaperFile().c_str());
   }
   TempDir dir_;
+  MessageBoxRecorder boxes_;
 };
 
 TEST_F(Wallpaper, AWidePictureIsReducedToTheScreenWidthAndRegistered) {
@@ -141,20 +218,54 @@ TEST_F(Wallpaper, FailuresLeaveTheCurrentWallpaperAlone) {
   EXPECT_FALSE(SetAsWallpaper(WritePicture(dir_, "thin.jpg", 2, 2000)));
   EXPECT_EQ(RegisteredWallpaper(), "C:\\kept.bmp");
   EXPECT_EQ(ReadTestFile(WallpaperFile()), before);
+  EXPECT_TRUE(boxes_.Boxes().empty());
 
-  // A bitmap that cannot be replaced (held open without sharing) stays whole, and no temporary
-  // file is left behind.
+  // Neither bitmap can be replaced (each held open without sharing): the user is told, both stay
+  // whole, and no temporary file is left behind.
+  const std::string userFile = UserWallpaperFile();
+  CreateDirectoryA(FolderOf(userFile).c_str(), nullptr);
+  ASSERT_TRUE(WriteTestFile(userFile, "the user's bitmap"));
   HANDLE held = CreateFileA(WallpaperFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE heldUser = CreateFileA(userFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ASSERT_NE(heldUser, INVALID_HANDLE_VALUE);
   EXPECT_FALSE(SetAsWallpaper(WritePicture(dir_, "second.jpg", 80, 40)));
   CloseHandle(held);
+  CloseHandle(heldUser);
   EXPECT_EQ(ReadTestFile(WallpaperFile()), before);
+  EXPECT_EQ(ReadTestFile(userFile), "the user's bitmap");
   EXPECT_EQ(RegisteredWallpaper(), "C:\\kept.bmp");
-  std::string folder = WallpaperFile().substr(0, WallpaperFile().rfind('\\'));
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\lvx*.tmp").c_str(), &found);
-  EXPECT_EQ(search, INVALID_HANDLE_VALUE);
-  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  EXPECT_TRUE(NoTemporaryIn(FolderOf(WallpaperFile())));
+  EXPECT_TRUE(NoTemporaryIn(FolderOf(userFile)));
+  ASSERT_EQ(boxes_.Boxes().size(), 1u);
+  EXPECT_EQ(boxes_.Boxes()[0].text,
+            "The picture was not set as wallpaper: its bitmap could be written neither into the Windows folder nor "
+            "into \"" +
+                userFile + "\".");
+}
+
+TEST_F(Wallpaper, AWindowsFolderThatCannotBeWrittenGivesTheUsersOwnFolderTheBitmap) {
+  const std::string userFile = UserWallpaperFile();
+  char localData[MAX_PATH] = "";
+  ASSERT_GT(GetEnvironmentVariableA("LOCALAPPDATA", localData, MAX_PATH), 0u);
+  EXPECT_EQ(userFile, std::string(localData) + "\\Lumavex\\Luma Vex.bmp");
+  RemoveDirectoryA(FolderOf(userFile).c_str());
+  {
+    UnwritableWindowsFolder readOnly;
+    ASSERT_TRUE(readOnly.Made()) << "chattr +i did not make the Windows folder unwritable";
+    EXPECT_TRUE(SetAsWallpaper(WritePicture(dir_, "user.jpg", 64, 32)));
+  }
+  EXPECT_EQ(GetFileAttributesA(WallpaperFile().c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(RegisteredWallpaper(), userFile);
+  BmpCodec codec;
+  uint32_t width = 0;
+  uint32_t height = 0;
+  EXPECT_TRUE(codec.ReadBmp(userFile.c_str(), width, height));
+  EXPECT_EQ(width, 64u);
+  EXPECT_TRUE(boxes_.Boxes().empty());
+  // Writable again: the Windows folder is the first choice.
+  EXPECT_TRUE(SetAsWallpaper(WritePicture(dir_, "windows.jpg", 64, 32)));
+  EXPECT_EQ(RegisteredWallpaper(), WallpaperFile());
 }
 
 // The items of the context menu that a view tracks, read while it is open on screen; the menu
