@@ -75,6 +75,13 @@ bool MatchName(std::string_view patternText, std::string_view textText) {
   }
 }
 
+bool SameFolder(std::string_view a, std::string_view b) {
+  auto trimmed = [](std::string_view path) {
+    return path.size() == 3 && path[1] == ':' && path[2] == '\\' ? path.substr(0, 2) : path;
+  };
+  return CompareNoCase(trimmed(a), trimmed(b)) == 0;
+}
+
 std::string PathJoin(std::string_view a, std::string_view b) {
   if (a.empty() || b.empty()) return std::string(a) + std::string(b);
   while (a.size() > 1 && IsSeparator(a.back())) a.remove_suffix(1);

@@ -20,6 +20,10 @@ bool MatchName(std::string_view pattern, std::string_view text);
 // copy would stop), upper-cased. Names without wildcards match exactly when these are equal.
 std::string MatchCopy(std::string_view name);
 
+// Whether two folder paths name the same folder: compared without case, a drive root written
+// with or without its separator ("C:" and "C:\").
+bool SameFolder(std::string_view a, std::string_view b);
+
 // Joins two path pieces with exactly one backslash; when either is empty, simply a + b.
 std::string PathJoin(std::string_view a, std::string_view b);
 

@@ -141,6 +141,10 @@ const MessageMap CMyListView::kMessageMap{
         OnReflectedNotify(NM_CLICK, &CMyListView::OnClick),
         OnReflectedNotify(NM_DBLCLK, &CMyListView::OnDoubleClick),
         OnWmKeyDown(&CMyListView::OnKeyDown),
+        OnMessage(WM_CHAR, &CMyListView::OnMouseOrChar),
+        OnMessage(WM_LBUTTONDOWN, &CMyListView::OnMouseOrChar),
+        OnMessage(WM_LBUTTONUP, &CMyListView::OnMouseOrChar),
+        OnMessage(WM_RBUTTONDOWN, &CMyListView::OnMouseOrChar),
         OnMessage(WM_CONTEXTMENU, &CMyListView::OnContextMenu),
         OnWmTimer(&CMyListView::OnTimer),
         OnMessage(WM_DESTROY, &CMyListView::OnDestroy),
@@ -211,7 +215,12 @@ void CMyListView::ClearListing() {
 }
 
 LRESULT CMyListView::OnListFolder(WPARAM, LPARAM lParam) {
-  if (lParam) currentFolder_ = reinterpret_cast<const char*>(lParam);
+  const std::string folder = lParam ? std::string(reinterpret_cast<const char*>(lParam)) : currentFolder_;
+  // Listing the listed folder again (the worker's request, Refresh, a change, a scan) keeps what the
+  // user did in it; another folder starts fresh.
+  const bool again = !currentFolder_.empty() && SameFolder(folder, currentFolder_);
+  const KeptState kept = again ? KeepState() : KeptState{};
+  currentFolder_ = folder;
   // However the listing ends, a running print job follows the new records.
   struct AfterListing {
     CMyListView* view;
@@ -234,7 +243,86 @@ LRESULT CMyListView::OnListFolder(WPARAM, LPARAM lParam) {
   loaded_.assign(static_cast<size_t>(count), 0);
   PrepareImageSlots(count);
   SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOINVALIDATEALL);
+  if (again) RestoreState(kept);
   return 0;
+}
+
+namespace {
+void SetItemState(HWND list, int index, UINT state, UINT mask) {
+  LVITEMA item{};
+  item.stateMask = mask;
+  item.state = state;
+  SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
+RECT ItemBounds(HWND list, int index) {
+  RECT bounds{LVIR_BOUNDS, 0, 0, 0};
+  if (!SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&bounds)))
+    return RECT{};
+  return bounds;
+}
+
+// The first item whose bounds end below `y` (client coordinates); items are laid out in index
+// order, row by row, in every mode, so their edges grow with the index.
+int FirstItemEndingBelow(HWND list, int count, int y) {
+  int low = 0, high = count;
+  while (low < high) {
+    const int middle = low + (high - low) / 2;
+    if (ItemBounds(list, middle).bottom > y)
+      high = middle;
+    else
+      low = middle + 1;
+  }
+  return low < count ? low : -1;
+}
+}  // namespace
+
+int CMyListView::FirstVisibleItem() const { return FirstItemEndingBelow(m_hWnd, ItemCount(), 0); }
+
+CMyListView::KeptState CMyListView::KeepState() const {
+  KeptState kept;
+  const auto& records = scanner_.Records();
+  const int count = std::min(ItemCount(), static_cast<int>(records.size()));
+  auto nameOf = [&](int index) { return index >= 0 && index < count ? records[size_t(index)].fileName : ""; };
+  int index = -1;
+  while ((index = static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(index), LVNI_SELECTED))) >= 0 &&
+         index < count)
+    kept.selected.insert(records[static_cast<size_t>(index)].fileName);
+  kept.focused = nameOf(FocusedItem());
+  kept.current = nameOf(currentItem_);
+  kept.mark = nameOf(static_cast<int>(SendMessage(LVM_GETSELECTIONMARK)));
+  const int first = FirstVisibleItem();
+  if (first < 0 || first >= count) return kept;
+  kept.firstTop = ItemBounds(m_hWnd, first).top;
+  const int height = GetClientRect().bottom;
+  for (int i = first; i < count && ItemBounds(m_hWnd, i).top < height; ++i) kept.onScreen.push_back(nameOf(i));
+  return kept;
+}
+
+void CMyListView::RestoreState(const KeptState& kept) {
+  const auto& records = scanner_.Records();
+  std::map<std::string, int> indexOf;
+  for (size_t i = 0; i < records.size(); ++i) indexOf.emplace(records[i].fileName, static_cast<int>(i));
+  auto find = [&](const std::string& name) {
+    const auto found = indexOf.find(name);
+    return found == indexOf.end() ? -1 : found->second;
+  };
+  // The control lays icons out when it paints: now, so that their places are known.
+  if ((GetWindowLongA(m_hWnd, GWL_STYLE) & LVS_TYPEMASK) == LVS_ICON) SendMessage(LVM_ARRANGE, LVA_DEFAULT);
+  // The item that showed first, or the first one after it on screen that is still there, comes
+  // back to the same place; the rest of the view scrolls with it.
+  for (const std::string& name : kept.onScreen) {
+    const int index = find(name);
+    if (index < 0) continue;
+    const int dy = ItemBounds(m_hWnd, index).top - kept.firstTop;
+    if (dy != 0) SendMessage(LVM_SCROLL, 0, dy);
+    break;
+  }
+  for (const std::string& name : kept.selected)
+    if (const int index = find(name); index >= 0) SetItemState(m_hWnd, index, LVIS_SELECTED, LVIS_SELECTED);
+  if (const int focused = find(kept.focused); focused >= 0) SetItemState(m_hWnd, focused, LVIS_FOCUSED, LVIS_FOCUSED);
+  if (const int mark = find(kept.mark); mark >= 0) SendMessage(LVM_SETSELECTIONMARK, 0, mark);
+  currentItem_ = find(kept.current);
 }
 
 void CMyListView::OnGetDispInfo(NMHDR* header, LRESULT* result) {
@@ -349,20 +437,14 @@ void CMyListView::OpenSelected() {
     OpenViewer(ItemPath(index));
 }
 
-namespace {
-void SetItemState(HWND list, int index, UINT state, UINT mask) {
-  LVITEMA item{};
-  item.stateMask = mask;
-  item.state = state;
-  SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-}
-}  // namespace
-
 void CMyListView::StepTo(int index) {
-  // Item -1 stands for every item.
-  SetItemState(m_hWnd, currentItem_, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  // Whatever was selected before (Shift or Ctrl clicks, Select All), one item stays: item -1
+  // stands for every item.
+  SetItemState(m_hWnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   currentItem_ = index;
   SetItemState(m_hWnd, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  // A Shift click then selects from here.
+  SendMessage(LVM_SETSELECTIONMARK, 0, index);
   SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
   ShowInPreview();
 }
@@ -386,12 +468,29 @@ bool CMyListView::OnKeyDown(UINT key, UINT, UINT) {
   // (which moves by rows and columns) never runs after them.
   const bool back = key == VK_LEFT || key == VK_UP;
   const bool forward = key == VK_RIGHT || key == VK_DOWN;
-  if (!back && !forward) return false;
+  if (!back && !forward) {
+    // Home, End, the page keys, Space: the control's own, and the current item follows them.
+    DefaultFollowingFocus();
+    return true;  // consumed: the control has had it
+  }
   const int count = ItemCount();
   if (count == 0) return true;
   if (back && currentItem_ > 0) StepTo(currentItem_ - 1);
   if (forward && currentItem_ < count - 1) StepTo(currentItem_ + 1);
   return true;
+}
+
+LRESULT CMyListView::OnMouseOrChar(WPARAM, LPARAM) { return DefaultFollowingFocus(); }
+
+LRESULT CMyListView::DefaultFollowingFocus() {
+  const HWND self = m_hWnd;
+  const int before = FocusedItem();
+  const LRESULT result = Default();
+  // What the control notified may have destroyed it, and this object with it.
+  if (FromHandle(self) != this) return result;
+  const int after = FocusedItem();
+  if (after >= 0 && after != before) currentItem_ = after;
+  return result;
 }
 
 LRESULT CMyListView::OnContextMenu(WPARAM, LPARAM lParam) {

@@ -5,6 +5,7 @@
 // of the thumbnail image list (ThumbnailSlots); image 0 is the picture of an item still waiting.
 #include <map>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "browser/AnnotationStore.h"
@@ -65,6 +66,8 @@ class CMyListView : public CListView {
   void OpenSelected();
   // Makes `index` the current item, selected and focused alone, scrolled into view and previewed.
   void StepTo(int index);
+  // Index of the first item whose row shows at the top of the control, or -1 when none.
+  int FirstVisibleItem() const;
 
   const std::string& CurrentFolder() const { return currentFolder_; }
   const std::vector<FileRecord>& Records() const { return scanner_.Records(); }
@@ -102,6 +105,7 @@ class CMyListView : public CListView {
   void OnClick(NMHDR* header, LRESULT* result);
   void OnDoubleClick(NMHDR* header, LRESULT* result);
   bool OnKeyDown(UINT key, UINT repeat, UINT flags);
+  LRESULT OnMouseOrChar(WPARAM, LPARAM);
   LRESULT OnContextMenu(WPARAM, LPARAM);
   void OnTimer(UINT_PTR id);
   void OnDestroy();
@@ -125,6 +129,18 @@ class CMyListView : public CListView {
   // Draws the thumbnail file into an image slot for `index`; false when no picture was put there.
   bool LoadPicture(int index, const std::string& thumbPath);
   void StopAutoAdvance();
+  // What a listing of the same folder keeps of what the user did in it, by file name.
+  struct KeptState {
+    std::unordered_set<std::string> selected;
+    std::string focused, current, mark;
+    std::vector<std::string> onScreen;  // the first visible item and the others after it on screen
+    int firstTop = 0;                   // the first visible item's top edge, client coordinates
+  };
+  KeptState KeepState() const;
+  void RestoreState(const KeptState& kept);
+  // Runs the control's own handling of the message being handled; when it moved the focus (Home,
+  // End, a page key, a click with or without Ctrl or Shift), the current item follows.
+  LRESULT DefaultFollowingFocus();
   // Sizes the image list for `count` items (the waiting picture and the slots) and forgets which
   // item each slot held.
   void PrepareImageSlots(int count);

@@ -126,7 +126,7 @@ bool WriteThumbnailContent(const std::string& imagePath, const std::string& targ
                            uint32_t height) {
   HANDLE file = CreateHiddenFile(target);
   if (file == INVALID_HANDLE_VALUE) return false;
-  if (TemporaryFileObserver observer = g_temporaryObserver.load()) observer(target);
+  if (TemporaryFileObserver observer = g_temporaryObserver.load()) observer(target, false);
   const int boxWidth = g_thumbnailWidth.load(), boxHeight = g_thumbnailHeight.load();
   if (boxWidth > 0 && width > static_cast<uint32_t>(boxWidth) &&
       height > static_cast<uint32_t>(std::max(boxHeight, 0))) {
@@ -280,6 +280,9 @@ void PrepareThumbnailFolder(const std::string& folder, const std::string& appFol
 bool MakeThumbnailFile(const std::string& imagePath, const std::string& thumbPath) {
   WriterWatch watch(thumbPath);
   if (BeingWritten(imagePath)) return false;
+  // Read before the box: the content is made for this choice of the box or a later one.
+  const unsigned choice = g_thumbnailBoxChoices.load();
+  auto boxStillChosen = [choice] { return g_thumbnailBoxChoices.load() == choice; };
   uint32_t width = 0, height = 0;
   PixelBlock pixels = ReadJpegRgb(imagePath.c_str(), width, height);
   if (!pixels) return false;
@@ -289,8 +292,15 @@ bool MakeThumbnailFile(const std::string& imagePath, const std::string& thumbPat
   if (written) {
     // Hidden alone (created hidden, but the system may add the archive bit).
     SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    if (TemporaryFileObserver observer = g_temporaryObserver.load()) observer(temporary, true);
     // The rename never replaces: a thumbnail file that exists is kept, as its copy rule demands.
-    if (MoveFileA(temporary.c_str(), thumbPath.c_str())) return true;
+    if (boxStillChosen() && MoveFileA(temporary.c_str(), thumbPath.c_str())) {
+      // A box chosen during the rename purged before this file was there: the file is ours (the
+      // rename replaced nothing and the caller's claim keeps other writers off) and goes again.
+      if (boxStillChosen()) return true;
+      DeleteFileA(thumbPath.c_str());
+      return false;
+    }
   }
   DeleteFileA(temporary.c_str());
   return false;

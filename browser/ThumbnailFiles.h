@@ -26,8 +26,10 @@ void PrepareThumbnailFolder(const std::string& folder, const std::string& appFol
 // the start, under a temporary name "~thumb-<process id>-<n>.tmp" in the same folder and renamed
 // when complete, so an interrupted write never leaves a damaged thumbnail file; an existing
 // thumbnail file is never replaced. An image another program holds open for writing is left
-// for a later request. True when this call put the file in place; false for an image that cannot
-// be read or a file that cannot be written (nothing is shown).
+// for a later request. A file made while another thumbnail box was chosen is not kept: it was made
+// for a box that is no longer current, and the size command's purge may already have passed.
+// True when this call put the file in place; false for an image that cannot be read, a file that
+// cannot be written (nothing is shown) or a file not kept.
 bool MakeThumbnailFile(const std::string& imagePath, const std::string& thumbPath);
 
 // Deletes the thumbnail files of `folder` (the "*.cpg" files of its thumbnail folder) and the
@@ -66,7 +68,8 @@ bool PathExists(const std::string& path);
 using ThumbnailWriteObserver = void (*)(const std::string& thumbPath, bool starting);
 void SetThumbnailWriteObserver(ThumbnailWriteObserver observer);
 
-// Tests look at each temporary file as it comes into being, before anything is written to it.
-// Null, the default, looks at nothing.
-using TemporaryFileObserver = void (*)(const std::string& temporaryPath);
+// Tests look at each temporary file as it comes into being, before anything is written to it
+// (`complete` false), and once it is written, before it is put in place (`complete` true). Null,
+// the default, looks at nothing.
+using TemporaryFileObserver = void (*)(const std::string& temporaryPath, bool complete);
 void SetTemporaryFileObserver(TemporaryFileObserver observer);

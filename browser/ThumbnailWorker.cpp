@@ -11,6 +11,7 @@
 #include "browser/ListMessages.h"
 #include "browser/ThumbnailClaims.h"
 #include "browser/ThumbnailFiles.h"
+#include "image/ImageSettings.h"
 
 namespace {
 
@@ -51,8 +52,11 @@ bool MakeMissingThumbnail(const std::string& imagePath, const std::string& thumb
   ThumbnailClaim claim(claims, thumbPath);
   // Looked for again under the claim: another thread may have finished it in the meantime.
   if (!claim || PathExists(thumbPath)) return false;
+  const unsigned choice = g_thumbnailBoxChoices.load();
   if (MakeThumbnailFile(imagePath, thumbPath)) return true;
-  claims.NoteFailure(imagePath);
+  // A file not kept because another box was chosen meanwhile is no fault of the image: the
+  // listing that the size command asks for makes it again.
+  if (g_thumbnailBoxChoices.load() == choice) claims.NoteFailure(imagePath);
   return false;
 }
 

@@ -8,5 +8,9 @@ extern std::atomic<int> g_thumbnailHeight;
 extern std::atomic<int> g_wallpaperWidth;
 extern std::atomic<int> g_wallpaperHeight;
 
-// Sets both sides of the thumbnail box.
+// Counts the choices of the thumbnail box: a thumbnail file made while it changed was made for a
+// box that may no longer be current.
+extern std::atomic<unsigned> g_thumbnailBoxChoices;
+
+// Sets both sides of the thumbnail box, then counts the choice.
 void SetThumbnailBox(int size);

@@ -70,13 +70,6 @@ int ScanFileNumber(const std::string& name) {
   return number;
 }
 
-bool SameFolder(const std::string& a, const std::string& b) {
-  auto trimmed = [](const std::string& path) {
-    return path.size() == 3 && path[1] == ':' && path[2] == '\\' ? path.substr(0, 2) : path;
-  };
-  return CompareNoCase(trimmed(a), trimmed(b)) == 0;
-}
-
 namespace {
 constexpr char kScanWriteError[] = "Write Error";
 

@@ -3,6 +3,8 @@
 // conversion into the folder's next free numbered JPEG file. Runs on the user-interface thread.
 #include <string>
 
+#include "browser/FileNames.h"  // SameFolder
+
 inline constexpr int kLastScanNumber = 99999;
 inline constexpr int kLastTransferNumber = 9999;
 // Longest FileName of the transfer record, without its terminating zero.
@@ -31,10 +33,6 @@ std::string ReserveScanName(const std::string& folder, int last = kLastScanNumbe
 
 // The number of a scan file name, "Img" + five digits + ".jpg" in any case; 0 for any other name.
 int ScanFileNumber(const std::string& name);
-
-// Whether two folder paths name the same folder: compared without case, a drive root written
-// with or without its separator ("C:" and "C:\").
-bool SameFolder(const std::string& a, const std::string& b);
 
 struct ScanSaveResult {
   enum Outcome { kSaved, kUnreadable, kNoFreeName, kWriteError };

@@ -10,6 +10,7 @@
 #include "browser/BrowserState.h"
 #include "browser/ListMessages.h"
 #include "browser/MyListView.h"
+#include "browser/ThumbnailClaims.h"
 #include "browser/ThumbnailFiles.h"
 #include "framework/Thread.h"
 #include "image/JpegFile.h"
@@ -97,6 +98,14 @@ class ListView : public AppTest {
     PostMessageA(list_->m_hWnd, WM_KEYDOWN, key, down);
     PostMessageA(list_->m_hWnd, WM_KEYUP, key, down | (1u << 30) | (1u << 31));
     PumpMessages();
+  }
+  // A real click on the middle of item `index`, with the keys given in `keys` (MK_CONTROL, MK_SHIFT).
+  void Click(int index, WPARAM keys = 0) {
+    RECT item{LVIR_BOUNDS, 0, 0, 0};
+    list_->SendMessage(LVM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    list_->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON | keys, at);
+    list_->SendMessage(WM_LBUTTONUP, keys, at);
   }
   void SetModified(const std::string& path, int dayOfMonth) {
     SYSTEMTIME st{2021, 3, 0, static_cast<WORD>(dayOfMonth), 12, 0, 0, 0};
@@ -575,6 +584,118 @@ TEST_F(ListView, ArrowKeysStopAtBothEndsAndOtherKeysReachTheControl) {
   // Home is the control's own: it moves the focus and selection to the first item.
   PressKey(VK_HOME);
   EXPECT_EQ(list_->FocusedItem(), 0);
+}
+
+TEST_F(ListView, AnArrowKeyStepsFromWhereverTheFocusWentAndLeavesOneItemSelected) {
+  for (int i = 0; i < 12; ++i) WriteTestJpeg(dir_ / ("h" + std::to_string(10 + i) + ".jpg"), 40, 30);
+  List(dir_.Path());
+  PumpMessages();
+  Click(3);
+  PressKey(VK_HOME);
+  PressKey(VK_RIGHT);
+  EXPECT_EQ(Selection(list_), std::vector<int>{1});
+  EXPECT_EQ(list_->CurrentItem(), 1);
+  PressKey(VK_END);
+  PressKey(VK_UP);
+  EXPECT_EQ(Selection(list_), std::vector<int>{10});
+  EXPECT_EQ(Frame()->Preview()->Path(), dir_ / "h20.jpg");
+  // Ctrl and Shift clicks select several; the arrow steps from the item clicked last.
+  Click(2);
+  Click(5, MK_CONTROL);
+  ASSERT_EQ(Selection(list_), (std::vector<int>{2, 5}));
+  PressKey(VK_RIGHT);
+  EXPECT_EQ(Selection(list_), std::vector<int>{6});
+  Click(4, MK_SHIFT);
+  ASSERT_EQ(Selection(list_), (std::vector<int>{4, 5, 6}));
+  PressKey(VK_LEFT);
+  EXPECT_EQ(Selection(list_), std::vector<int>{3});
+  Frame()->SetActiveView(list_);
+  Command(ID_EDIT_SELECT_ALL);
+  PressKey(VK_RIGHT);
+  EXPECT_EQ(Selection(list_), std::vector<int>{4});
+  PressKey(VK_NEXT);  // a page on: wherever the control puts the focus, the step starts there
+  const int paged = list_->FocusedItem();
+  PressKey(VK_LEFT);
+  EXPECT_EQ(Selection(list_), std::vector<int>{paged - 1});
+  EXPECT_EQ(list_->FocusedItem(), paged - 1);
+}
+
+TEST_F(ListView, ListingTheFolderAgainKeepsWhatTheUserDidByFileName) {
+  for (int i = 0; i < 40; ++i) WriteTestJpeg(dir_ / ("f" + std::to_string(10 + i) + ".jpg"), 320, 240);
+  List(dir_.Path());
+  const unsigned listings = Browser().thumbnailClaims.ListingsOf(dir_.Path());
+  // Shown, scrolled down a page, two photos picked with a click and a Ctrl click, while the
+  // worker runs.
+  list_->UpdateWindow();
+  list_->SendMessage(WM_VSCROLL, SB_PAGEDOWN);
+  const int first = list_->FirstVisibleItem();
+  ASSERT_GT(first, 0);
+  Click(first + 1);
+  Click(first + 4, MK_CONTROL);
+  const std::vector<int> picked{first + 1, first + 4};
+  ASSERT_EQ(Selection(list_), picked);
+  // The worker finishes and asks for the folder to be listed again.
+  ASSERT_TRUE(PumpUntil([&] { return Browser().thumbnailClaims.ListingsOf(dir_.Path()) > listings; }, 30000));
+  PumpMessages();
+  EXPECT_EQ(FileNames(dir_.Path(), "*.cpg").size(), 40u);
+  EXPECT_EQ(Selection(list_), picked);
+  EXPECT_EQ(list_->FocusedItem(), first + 4);
+  EXPECT_EQ(list_->CurrentItem(), first + 4);
+  EXPECT_EQ(list_->FirstVisibleItem(), first);
+  PressKey(VK_RIGHT);
+  EXPECT_EQ(Selection(list_), std::vector<int>{first + 5});
+
+  // A photo that is gone drops out; the others keep their state under their names.
+  Click(first + 1);
+  Click(first + 3, MK_CONTROL);
+  ASSERT_TRUE(DeleteFileA(list_->ItemPath(first + 1).c_str()));
+  Command(ID_VIEW_REFRESH);
+  PumpMessages();
+  EXPECT_EQ(Selection(list_), std::vector<int>{first + 2});
+  EXPECT_EQ(list_->CurrentItem(), first + 2);
+
+  // Another folder starts fresh.
+  TempDir other;
+  WriteTestJpeg(other / "o.jpg", 40, 30);
+  List(other.Path());
+  EXPECT_TRUE(Selection(list_).empty());
+  EXPECT_EQ(list_->CurrentItem(), -1);
+}
+
+// Holds the first complete thumbnail file a worker wrote until the test lets it go on to put it in
+// place. The events live as long as the process: a worker may still look at them.
+HANDLE g_writtenEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+HANDLE g_goOnEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+std::atomic<DWORD> g_holdingThread{0};
+void HoldFirstCompleteWorkerFile(const std::string&, bool complete) {
+  DWORD none = 0;
+  if (!complete || !g_holdingThread.compare_exchange_strong(none, GetCurrentThreadId())) return;
+  SetEvent(g_writtenEvent);
+  WaitForSingleObject(g_goOnEvent, 20000);
+}
+
+TEST_F(ListView, ASizeChosenWhileTheWorkerWritesLeavesNoThumbnailOfTheOldBox) {
+  Command(ID_VIEW_DISPLAY_MODE);  // report mode: only the worker writes thumbnails
+  for (int i = 0; i < 6; ++i) WriteTestJpeg(dir_ / ("z" + std::to_string(i) + ".jpg"), 400, 300);
+  ResetEvent(g_writtenEvent);
+  ResetEvent(g_goOnEvent);
+  g_holdingThread = 0;
+  SetTemporaryFileObserver(HoldFirstCompleteWorkerFile);
+  struct Release {
+    ~Release() {
+      SetEvent(g_goOnEvent);
+      SetTemporaryFileObserver(nullptr);
+    }
+  } release;
+  List(dir_.Path());
+  // A thumbnail for the 96-pixel box is written, not yet in place, when 192 is chosen.
+  ASSERT_EQ(WaitForSingleObject(g_writtenEvent, 20000), WAIT_OBJECT_0);
+  Command(ID_THUMB_LARGER);
+  SetEvent(g_goOnEvent);
+  ASSERT_TRUE(PumpUntil(
+      [&] { return FileNames(dir_.Path(), "*.cpg").size() == 6 && Browser().thumbnailClaims.Count() == 0; }, 30000));
+  for (const std::string& name : FileNames(dir_.Path(), "*.cpg"))
+    EXPECT_EQ(JpegSize(dir_ / name), (PictureSize{192, 144})) << name;
 }
 
 TEST_F(ListView, AutoAdvanceFromTheLastItemWrapsToTheFirstAndStopsAtTheEnd) {

@@ -54,7 +54,8 @@ struct TemporaryFile {
 std::mutex g_temporaryLock;
 std::vector<TemporaryFile> g_temporaryFiles;
 
-void RecordTemporary(const std::string& path) {
+void RecordTemporary(const std::string& path, bool complete) {
+  if (complete) return;
   WIN32_FILE_ATTRIBUTE_DATA data{};
   GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
   std::lock_guard<std::mutex> hold(g_temporaryLock);

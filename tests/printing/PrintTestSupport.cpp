@@ -135,37 +135,35 @@ void WaitForPrinterIdle(DWORD timeoutMs) {
 }
 
 std::string RunHostTool(const std::string& commandLine) {
-  // Wine starts Unix programs by their Unix path; their output goes to a file.
-  // The output file lies in the PDF folder, whose Unix path is known.
+  // Wine starts Unix programs by their Unix path and gives back no process to wait for: the
+  // output goes to a file that gets its final name only when the program has ended. The file
+  // lies in the PDF folder, whose Unix path is known.
   std::string out = TempFileName(PdfFolder(), "out");
-  std::string line = "/bin/sh -c \"" + commandLine + " > '" + UnixPath(out) + "' 2>/dev/null\"";
+  const std::string part = out + ".part";
+  std::string line = "/bin/sh -c \"" + commandLine + " > '" + UnixPath(part) + "' 2>/dev/null; mv -f '" +
+                     UnixPath(part) + "' '" + UnixPath(out) + "'\"";
+  DeleteFileA(out.c_str());
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   std::vector<char> buffer(line.begin(), line.end());
   buffer.push_back('\0');
-  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-    DeleteFileA(out.c_str());
-    return "";
-  }
-  WaitForSingleObject(pi.hProcess, 60000);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  // The Unix process may end before Wine sees its file closed.
+  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return "";
+  if (pi.hThread) CloseHandle(pi.hThread);
+  if (pi.hProcess) CloseHandle(pi.hProcess);
   std::string text;
-  for (int attempt = 0; attempt < 50; ++attempt) {
-    FILE* f = fopen(out.c_str(), "rb");
-    if (f) {
+  for (DWORD waited = 0; waited < 60000; waited += 50) {
+    if (FILE* f = fopen(out.c_str(), "rb")) {
       char chunk[65536];
       size_t n;
-      text.clear();
       while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) text.append(chunk, n);
       fclose(f);
+      break;
     }
-    if (!text.empty()) break;
-    Sleep(100);
+    Sleep(50);
   }
   DeleteFileA(out.c_str());
+  DeleteFileA(part.c_str());
   return text;
 }
 
