@@ -146,17 +146,20 @@ void CFindDlg::OnFindNow() {
   job->shared = std::make_shared<SearchShared>();
   std::string folder = list_->CurrentFolder();
 
-  SetMode(kExpanded);
-  ::SendMessageA(animation_, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
-  EnableWindow(findNow_, FALSE);
-  EnableWindow(stop_, TRUE);
-  // Sent, not posted: the worker's first messages may restore the buttons before a posted move.
-  SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(stop_), TRUE);
   rows_.clear();
   ::SendMessageA(results_, LVM_SETITEMCOUNT, 0, 0);
   search_ = job->shared;
   searchFolder_.swap(folder);
-  if (!StartSearchWorker(std::move(job))) {
+  // Started before the buttons change, so that it searches while they are drawn: what it posts
+  // waits until this returns.
+  const bool started = StartSearchWorker(std::move(job));
+  SetMode(kExpanded);
+  ::SendMessageA(animation_, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
+  EnableWindow(findNow_, FALSE);
+  EnableWindow(stop_, TRUE);
+  // Sent, not posted: a posted move would come after the worker's end, which restores the buttons.
+  SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(stop_), TRUE);
+  if (!started) {
     search_->ended.store(true);
     RestoreButtons();
   }

@@ -221,10 +221,12 @@ TEST_F(Find, FindNowIsRefusedWhileASearchRuns) {
   for (const char* name : {"a.jpg", "b.jpg"}) AddFile(name);
   List();
   OpenFind();
+  FirstBatchHold hold;
   ClickButton(FindDialog()->m_hWnd, IDC_FIND_NOW);
-  // A command that still arrives (from a key, say) while the first worker waits for the dialog.
+  // A command that still arrives (from a key, say) while the first worker is still on.
   FindDialog()->SendMessage(WM_COMMAND, IDC_FIND_NOW, reinterpret_cast<LPARAM>(Control(IDC_FIND_NOW)));
   EXPECT_EQ(AfxRunningWorkerCount(), 1);
+  hold.Release();
   WaitForSearch();
   EXPECT_EQ(RowCount(), 2);
 }
@@ -252,10 +254,12 @@ TEST_F(Find, ClosingTheMainWindowDuringASearchEndsItQuietly) {
   for (int i = 0; i < 50; ++i) AddFile("p" + std::to_string(i) + ".jpg");
   List();
   OpenFind();
+  FirstBatchHold hold;
   ClickButton(FindDialog()->m_hWnd, IDC_FIND_NOW);
   ASSERT_EQ(AfxRunningWorkerCount(), 1);
   CloseFrame();
   EXPECT_EQ(FindDialog(), nullptr);
+  hold.Release();
   EXPECT_TRUE(PumpUntil([] { return AfxRunningWorkerCount() == 0; }, 5000));
 }
 
