@@ -4,6 +4,7 @@
 
 #include "browser/AnnotationFile.h"
 #include "browser/BrowserState.h"
+#include "browser/FileNames.h"
 #include "browser/MyListView.h"
 #include "search/FindResource.h"
 
@@ -48,7 +49,6 @@ const MessageMap CFindDlg::kMessageMap{
         OnWmSize(&CFindDlg::OnSize),
         OnNotify(NM_DBLCLK, IDC_FIND_RESULTS, &CFindDlg::OnResultDoubleClick),
         OnNotify(LVN_GETDISPINFOA, IDC_FIND_RESULTS, &CFindDlg::OnResultDisplayInfo),
-        OnMessage(kWmSearchBegin, &CFindDlg::OnSearchBegin),
         OnMessage(kWmSearchRows, &CFindDlg::OnSearchRows),
         OnMessage(kWmSearchEnded, &CFindDlg::OnSearchEnded),
         OnMessage(WM_DESTROY, &CFindDlg::OnDestroy),
@@ -145,17 +145,22 @@ void CFindDlg::OnFindNow() {
     job->input.records.push_back(SearchRecord{record.fileName, record.size, record.modified});
   job->dialog = m_hWnd;
   job->shared = std::make_shared<SearchShared>();
-  auto folder = std::make_shared<const std::string>(list_->CurrentFolder());
+  std::string folder = list_->CurrentFolder();
 
+  rows_.clear();
+  ::SendMessageA(results_, LVM_SETITEMCOUNT, 0, 0);
+  search_ = job->shared;
+  searchFolder_.swap(folder);
+  // Started before the buttons change, so that it searches while they are drawn: what it posts
+  // waits until this returns.
+  const bool started = StartSearchWorker(std::move(job));
   SetMode(kExpanded);
   ::SendMessageA(animation_, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
   EnableWindow(findNow_, FALSE);
   EnableWindow(stop_, TRUE);
-  // Sent, not posted: the worker's first messages may restore the buttons before a posted move.
+  // Sent, not posted: a posted move would come after the worker's end, which restores the buttons.
   SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(stop_), TRUE);
-  search_ = job->shared;
-  searchFolder_ = std::move(folder);
-  if (!StartSearchWorker(std::move(job))) {
+  if (!started) {
     search_->ended.store(true);
     RestoreButtons();
   }
@@ -175,39 +180,23 @@ void CFindDlg::OnDestroy() {
   if (search_) search_->running.store(0);
 }
 
-LRESULT CFindDlg::OnSearchBegin(WPARAM, LPARAM) {
-  rows_.clear();
-  ::SendMessageA(results_, LVM_SETITEMCOUNT, 0, 0);
+LRESULT CFindDlg::OnSearchRows(WPARAM, LPARAM) {
+  TakeRows();
   return 0;
 }
 
-LRESULT CFindDlg::OnSearchRows(WPARAM, LPARAM lParam) {
-  const auto& rows = *reinterpret_cast<const std::vector<SearchRow>*>(lParam);
-  const size_t first = rows_.size();
-  for (const SearchRow& row : rows) {
-    // A search told to stop while these rows were on their way shows them no more.
-    if (!search_ || search_->running.load() != 1) break;
-    AppendRow(row);
-  }
-  if (rows_.size() == first) return 0;
+void CFindDlg::TakeRows() {
+  if (!search_) return;
+  std::vector<FoundRow> taken = TakeHandedRows(*search_);
+  // A search told to stop while these rows were on their way shows them no more.
+  if (taken.empty() || search_->running.load() != 1) return;
+  if (rows_.empty())
+    rows_.swap(taken);
+  else
+    rows_.insert(rows_.end(), std::make_move_iterator(taken.begin()), std::make_move_iterator(taken.end()));
+  // The list repaints the new rows that are in view, and only those.
   ::SendMessageA(results_, LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
-  // Painted when the dialog's thread is idle: no paint per batch while rows keep coming.
-  ::SendMessageA(results_, LVM_REDRAWITEMS, first, static_cast<LPARAM>(rows_.size() - 1));
-  return 0;
-}
-
-void CFindDlg::AppendRow(const SearchRow& row) {
-  ResultRow shown;
-  shown.texts[0] = row.fileName;
-  shown.texts[4] = row.annotation;
-  shown.recordIndex = row.recordIndex;
-  shown.folder = searchFolder_;
-  if (row.record) {
-    shown.texts[1] = SizeColumnText(row.record->size);
-    shown.texts[2] = "JPEG Image";
-    shown.texts[3] = ModifiedColumnText(row.record->modified);
-  }
-  rows_.push_back(std::move(shown));
+  ::UpdateWindow(results_);
 }
 
 void CFindDlg::OnResultDisplayInfo(NMHDR* header, LRESULT* result) {
@@ -215,13 +204,31 @@ void CFindDlg::OnResultDisplayInfo(NMHDR* header, LRESULT* result) {
   LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(header)->item;
   if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
   item.pszText[0] = '\0';
-  if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= rows_.size() || item.iSubItem < 0 || item.iSubItem > 4)
-    return;
-  lstrcpynA(item.pszText, rows_[static_cast<size_t>(item.iItem)].texts[item.iSubItem].c_str(), item.cchTextMax);
+  if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= rows_.size()) return;
+  const FoundRow& row = rows_[static_cast<size_t>(item.iItem)];
+  const bool listed = row.recordIndex >= 0;
+  std::string text;
+  switch (item.iSubItem) {
+    case 0: text = row.fileName; break;
+    case 1:
+      if (listed) text = SizeColumnText(row.size);
+      break;
+    case 2:
+      if (listed) text = "JPEG Image";
+      break;
+    case 3:
+      if (listed) text = ModifiedColumnText(row.modified);
+      break;
+    case 4: text = row.annotation; break;
+    default: break;
+  }
+  lstrcpynA(item.pszText, text.c_str(), item.cchTextMax);
 }
 
 LRESULT CFindDlg::OnSearchEnded(WPARAM, LPARAM) {
-  if (search_) search_->ended.store(true);
+  if (!search_) return 0;
+  TakeRows();
+  search_->ended.store(true);
   RestoreButtons();
   return 0;
 }
@@ -240,13 +247,12 @@ void CFindDlg::OnResultDoubleClick(NMHDR*, LRESULT* result) {
   *result = 0;
   const int row = static_cast<int>(::SendMessageA(results_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
   if (row < 0 || !list_) return;
-  if (static_cast<size_t>(row) >= rows_.size()) return;
-  const ResultRow& found = rows_[static_cast<size_t>(row)];
+  if (static_cast<size_t>(row) >= rows_.size() || rows_[static_cast<size_t>(row)].recordIndex < 0) return;
   // A file of another folder than the one listed has no item here, whatever its name.
-  if (found.recordIndex < 0 || !found.folder || *found.folder != list_->CurrentFolder()) return;
-  const std::string& name = found.texts[0];
+  if (!SameFolder(list_->CurrentFolder(), searchFolder_)) return;
+  const std::string& name = rows_[static_cast<size_t>(row)].fileName;
   const auto& records = list_->Records();
-  int index = found.recordIndex;
+  int index = rows_[static_cast<size_t>(row)].recordIndex;
   // The list may have been sorted or listed again since: the row's file decides.
   if (index >= static_cast<int>(records.size()) || records[static_cast<size_t>(index)].fileName != name) {
     index = -1;

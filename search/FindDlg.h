@@ -50,8 +50,7 @@ class CFindDlg : public CDialog {
   void OnSize(UINT type, int cx, int cy);
   void OnResultDoubleClick(NMHDR* header, LRESULT* result);
   void OnResultDisplayInfo(NMHDR* header, LRESULT* result);
-  LRESULT OnSearchBegin(WPARAM, LPARAM);
-  LRESULT OnSearchRows(WPARAM, LPARAM lParam);
+  LRESULT OnSearchRows(WPARAM, LPARAM);
   LRESULT OnSearchEnded(WPARAM, LPARAM);
   void OnDestroy();
 
@@ -60,7 +59,8 @@ class CFindDlg : public CDialog {
   void MeasureLayout();
   // Puts the buttons and the animation at rest: Find Now enabled and, when Stop had it, focused.
   void RestoreButtons();
-  void AppendRow(const SearchRow& row);
+  // Shows the rows the worker has handed over since the last time, unless the search was stopped.
+  void TakeRows();
 
   CMyListView* list_;
   HWND results_ = nullptr;
@@ -70,16 +70,11 @@ class CFindDlg : public CDialog {
   int mode_ = kExpanded;  // so that the first switch to collapsed takes effect
   AnnotationMap annotations_;
   std::shared_ptr<SearchShared> search_;
-  // The list's folder when the search began; each row keeps its search's.
-  std::shared_ptr<const std::string> searchFolder_;
-  // The rows the results list shows: it holds no items of its own (owner data), so a search of
-  // thousands of files costs one count update per batch instead of five messages per row.
-  struct ResultRow {
-    std::string texts[5];
-    int recordIndex = -1;
-    std::shared_ptr<const std::string> folder;
-  };
-  std::vector<ResultRow> rows_;
+  std::string searchFolder_;  // the list's folder when the rows were found
+  // The rows the results list shows: it holds no items of its own (owner data) and asks for the
+  // texts of the rows it draws, so a search of thousands of files costs one count update per
+  // hand-over instead of five messages per row.
+  std::vector<FoundRow> rows_;
 
   // Layout measured once, in pixels.
   int initialWidth_ = 0;

@@ -33,6 +33,7 @@ void SearchByAnnotation(const SearchInput& input, const std::atomic<int>& runnin
   // one by one.
   std::unordered_map<std::string, std::vector<size_t>> byKey;
   std::vector<size_t> patterns;
+  byKey.reserve(input.records.size());
   for (size_t i = 0; i < input.records.size(); ++i) {
     if (HasWildcard(input.records[i].fileName))
       patterns.push_back(i);

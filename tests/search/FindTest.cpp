@@ -13,6 +13,28 @@ namespace {
 
 using Row = std::vector<std::string>;
 
+// Holds the next search's worker after its first batch until released (at the latest when the
+// hold ends).
+class FirstBatchHold {
+ public:
+  FirstBatchHold() : release_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    HANDLE release = release_;
+    SetSearchFirstBatchPause([release] { WaitForSingleObject(release, 20000); });
+  }
+  ~FirstBatchHold() {
+    SetSearchFirstBatchPause(nullptr);
+    Release();
+    PumpUntil([] { return AfxRunningWorkerCount() == 0; }, 20000);
+    CloseHandle(release_);
+  }
+  FirstBatchHold(const FirstBatchHold&) = delete;
+  FirstBatchHold& operator=(const FirstBatchHold&) = delete;
+  void Release() { SetEvent(release_); }
+
+ private:
+  HANDLE release_;
+};
+
 class Find : public FolderTest {
  protected:
   CFindDlg* OpenFind() {
@@ -172,18 +194,20 @@ TEST_F(Find, AListingEmptiesTheAnnotationsAlsoForAFolderWithoutPictures) {
 }
 
 TEST_F(Find, StopKeepsTheRowsFoundSoFar) {
-  // Several batches of rows, so that Stop comes while rows are still on their way.
+  // Several batches of rows; the worker waits after its first until Stop has been pressed.
   const int files = 6 * static_cast<int>(kSearchBatchRows);
   for (int i = 0; i < files; ++i) AddFile("p" + std::to_string(10000 + i) + ".jpg");
   List();
   OpenFind();
   Type("", "");
+  FirstBatchHold hold;
   ClickButton(FindDialog()->m_hWnd, IDC_FIND_NOW);
   EXPECT_FALSE(IsWindowEnabled(Control(IDC_FIND_NOW)));
   EXPECT_TRUE(IsWindowEnabled(Control(IDC_FIND_STOP)));
-  ASSERT_TRUE(PumpUntil([this] { return RowCount() >= 3; }));
+  ASSERT_TRUE(PumpUntil([this] { return RowCount() > 0; }));
   ClickButton(FindDialog()->m_hWnd, IDC_FIND_STOP);
   const int atStop = RowCount();
+  hold.Release();
   WaitForSearch();
   EXPECT_EQ(RowCount(), atStop);
   EXPECT_LT(atStop, files);
@@ -197,10 +221,12 @@ TEST_F(Find, FindNowIsRefusedWhileASearchRuns) {
   for (const char* name : {"a.jpg", "b.jpg"}) AddFile(name);
   List();
   OpenFind();
+  FirstBatchHold hold;
   ClickButton(FindDialog()->m_hWnd, IDC_FIND_NOW);
-  // A command that still arrives (from a key, say) while the first worker waits for the dialog.
+  // A command that still arrives (from a key, say) while the first worker is still on.
   FindDialog()->SendMessage(WM_COMMAND, IDC_FIND_NOW, reinterpret_cast<LPARAM>(Control(IDC_FIND_NOW)));
   EXPECT_EQ(AfxRunningWorkerCount(), 1);
+  hold.Release();
   WaitForSearch();
   EXPECT_EQ(RowCount(), 2);
 }
@@ -216,7 +242,7 @@ TEST_F(Find, CloseDuringASearchStopsItAndHidesTheDialogCollapsed) {
   EXPECT_FALSE(IsWindowVisible(FindDialog()->m_hWnd));
   EXPECT_EQ(FindDialog()->GetMode(), CFindDlg::kCollapsed);
   WaitForSearch();
-  EXPECT_EQ(RowCount(), 0);  // the worker emptied the list, then found it stopped
+  EXPECT_EQ(RowCount(), 0);  // emptied by Find Now; the stopped search showed nothing more
   EXPECT_TRUE(IsWindowEnabled(Control(IDC_FIND_NOW)));
   // Shown again with the texts as they were.
   OpenFind();
@@ -228,10 +254,12 @@ TEST_F(Find, ClosingTheMainWindowDuringASearchEndsItQuietly) {
   for (int i = 0; i < 50; ++i) AddFile("p" + std::to_string(i) + ".jpg");
   List();
   OpenFind();
+  FirstBatchHold hold;
   ClickButton(FindDialog()->m_hWnd, IDC_FIND_NOW);
   ASSERT_EQ(AfxRunningWorkerCount(), 1);
   CloseFrame();
   EXPECT_EQ(FindDialog(), nullptr);
+  hold.Release();
   EXPECT_TRUE(PumpUntil([] { return AfxRunningWorkerCount() == 0; }, 5000));
 }
 
