@@ -86,6 +86,17 @@ jpeg_error_mgr* InstallErrorManager(JpegErrorManager& errors) {
 
 uint8_t Scale(unsigned a, unsigned b) { return static_cast<uint8_t>((a * b + 127) / 255); }
 
+// The reduction a thumbnail's rows are fed to, planned from the header.
+struct ThumbnailJob {
+  int boxWidth = 0;
+  int boxHeight = 0;
+  bool fitsBox = false;  // no reduction: the rows are decoded and dropped
+  uint32_t width = 0;    // of the reduced picture, in the stored directions
+  uint32_t height = 0;
+  PixelBlock reduced;
+  RowReducer reducer;
+};
+
 struct DecodeJob {
   JpegErrorManager errors{};
   jpeg_decompress_struct codec{};
@@ -99,7 +110,13 @@ struct DecodeJob {
   uint32_t targetHeight = 0;
   int denominator = 1;
   int orientation = kOrientationAsStored;  // from the file's first Exif segment
+  // A thumbnail's decode: rows go through `band` into the reduction, and no picture is kept.
+  ThumbnailJob* thumbnail = nullptr;
+  PixelBlock band;
 };
+
+// Rows of a thumbnail's band, two reads of 8 rows: all of the picture that exists at once.
+constexpr JDIMENSION kBandRows = 16;
 
 constexpr char kExifSignature[6] = {'E', 'x', 'i', 'f', 0, 0};
 
@@ -144,10 +161,46 @@ bool ChooseScale(DecodeJob& job) {
   return true;
 }
 
+// Decides from the header whether the photo is larger than the box in both directions (upright),
+// and if so prepares the reduction to the box width in the stored directions: the small picture
+// is turned afterwards.
+bool PlanThumbnail(DecodeJob& job) {
+  ThumbnailJob& plan = *job.thumbnail;
+  const uint32_t storedWidth = job.codec.image_width, storedHeight = job.codec.image_height;
+  const bool swaps = OrientationSwapsSides(job.orientation);
+  const uint32_t width = swaps ? storedHeight : storedWidth, height = swaps ? storedWidth : storedHeight;
+  if (plan.boxWidth <= 0 || width <= static_cast<uint32_t>(plan.boxWidth) ||
+      height <= static_cast<uint32_t>(std::max(plan.boxHeight, 0))) {
+    plan.fitsBox = true;
+    return true;
+  }
+  const uint32_t target = static_cast<uint32_t>(plan.boxWidth), targetHeight = ReducedHeight(target, width, height);
+  if (targetHeight == 0) return true;  // too wide for a row: decoded, but no thumbnail
+  plan.width = swaps ? targetHeight : target;
+  plan.height = swaps ? target : targetHeight;
+  plan.reduced = AllocatePixels(PackedPictureBytes(plan.width, plan.height));
+  return plan.reduced && plan.reducer.Start(storedWidth, storedHeight, plan.width, plan.height, plan.reduced.get());
+}
+
+// Where decoded row `row` goes: its place in the picture, or in the band.
+uint8_t* RowPlace(DecodeJob& job, JDIMENSION row, size_t stride) {
+  if (job.thumbnail) return job.band.get() + (row % kBandRows) * stride;
+  return job.pixels.get() + row * stride;
+}
+
+// Feeds the band to the reduction once its last row is decoded.
+void PassFinishedBand(DecodeJob& job) {
+  if (!job.thumbnail) return;
+  const JDIMENSION done = job.codec.output_scanline;
+  if (done == 0 || (done % kBandRows != 0 && done != job.codec.output_height)) return;
+  const JDIMENSION first = (done - 1) / kBandRows * kBandRows;
+  job.thumbnail->reducer.Feed(job.band.get(), done - first);
+}
+
 // Rows of 3 components are decoded straight into the picture; 1 (gray) and 4 (CMYK) components
-// go through a library row and are converted. The declared size is checked and the picture
-// allocated before the decompressor starts: starting reads a progressive file's every scan into
-// buffers the size of the picture, and a file refused afterwards would have cost that and shown
+// go through a library row and are converted. The declared size is checked and the picture (for
+// a thumbnail, the band and the reduced picture) allocated before the decompressor starts: starting reads a progressive
+// file's every scan into buffers the size of the picture, and a file refused afterwards would have cost that and shown
 // its warnings for nothing.
 bool RunDecode(DecodeJob& job) {
   jpeg_decompress_struct& codec = job.codec;
@@ -163,11 +216,15 @@ bool RunDecode(DecodeJob& job) {
   jpeg_calc_output_dimensions(&codec);
   const int components = codec.output_components;
   if (components != 1 && components != 3 && components != 4) return false;
-  const uint64_t bytes = PackedPictureBytes(codec.output_width, codec.output_height);
+  // A thumbnail holds one band of rows; anything else the whole picture.
+  const JDIMENSION heldRows = job.thumbnail ? std::min(kBandRows, codec.output_height) : codec.output_height;
+  const uint64_t bytes = PackedPictureBytes(codec.output_width, heldRows);
   const uint64_t budget = PixelMemoryBudget();
   if (bytes > budget) return false;
-  job.pixels = AllocatePixels(bytes);
-  if (!job.pixels) return false;
+  if (job.thumbnail && !PlanThumbnail(job)) return false;
+  PixelBlock& held = job.thumbnail ? job.band : job.pixels;
+  held = AllocatePixels(bytes);
+  if (!held) return false;
   job.width = codec.output_width;
   job.height = codec.output_height;
   // The library's own buffers get what is left of the budget (0 would mean no limit). Beyond
@@ -183,9 +240,11 @@ bool RunDecode(DecodeJob& job) {
     JSAMPROW rows[kRowsPerCall];
     while (codec.output_scanline < codec.output_height) {
       const JDIMENSION first = codec.output_scanline;
-      const int count = static_cast<int>(std::min<JDIMENSION>(kRowsPerCall, codec.output_height - first));
-      for (int i = 0; i < count; ++i) rows[i] = job.pixels.get() + (first + i) * stride;
-      jpeg_read_scanlines(&codec, rows, static_cast<JDIMENSION>(count));
+      JDIMENSION count = std::min<JDIMENSION>(kRowsPerCall, codec.output_height - first);
+      if (job.thumbnail) count = std::min(count, kBandRows - first % kBandRows);
+      for (JDIMENSION i = 0; i < count; ++i) rows[i] = RowPlace(job, first + i, stride);
+      jpeg_read_scanlines(&codec, rows, count);
+      PassFinishedBand(job);
     }
   } else {
     JSAMPARRAY row = (*codec.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&codec), JPOOL_IMAGE,
@@ -194,7 +253,7 @@ bool RunDecode(DecodeJob& job) {
     const bool inverted = codec.saw_Adobe_marker;
     while (codec.output_scanline < codec.output_height) {
       jpeg_read_scanlines(&codec, row, 1);
-      uint8_t* out = job.pixels.get() + (codec.output_scanline - 1) * stride;
+      uint8_t* out = RowPlace(job, codec.output_scanline - 1, stride);
       const JSAMPLE* in = row[0];
       for (JDIMENSION x = 0; x < codec.output_width; ++x, out += 3) {
         if (components == 1) {
@@ -205,8 +264,10 @@ bool RunDecode(DecodeJob& job) {
         const unsigned k = inverted ? cmyk[3] : 255u - cmyk[3];
         for (int c = 0; c < 3; ++c) out[c] = Scale(inverted ? cmyk[c] : 255u - cmyk[c], k);
       }
+      PassFinishedBand(job);
     }
   }
+  if (job.thumbnail) job.thumbnail->reducer.Finish();
   jpeg_finish_decompress(&codec);
   return true;
 }
@@ -349,7 +410,11 @@ ScaledJpeg ReadJpegRgbScaled(const char* path, const JpegTargetWidth& targetWidt
 
 ThumbnailPicture ReadJpegThumbnail(const char* path, int boxWidth, int boxHeight) {
   ThumbnailPicture result;
+  ThumbnailJob plan;
+  plan.boxWidth = boxWidth;
+  plan.boxHeight = boxHeight;
   DecodeJob job;
+  job.thumbnail = &plan;
   job.file = path ? std::fopen(path, "rb") : nullptr;
   if (!job.file) return result;
   const bool decoded = RunDecode(job);
@@ -357,22 +422,15 @@ ThumbnailPicture ReadJpegThumbnail(const char* path, int boxWidth, int boxHeight
   std::fclose(job.file);
   if (!decoded) return result;
   result.decoded = true;
-  const bool swaps = OrientationSwapsSides(job.orientation);
-  const uint32_t width = swaps ? job.height : job.width, height = swaps ? job.width : job.height;
-  if (boxWidth <= 0 || width <= static_cast<uint32_t>(boxWidth) ||
-      height <= static_cast<uint32_t>(std::max(boxHeight, 0))) {
+  if (plan.fitsBox) {
     result.fitsBox = true;
     return result;
   }
-  const uint32_t target = static_cast<uint32_t>(boxWidth), targetHeight = ReducedHeight(target, width, height);
-  if (targetHeight == 0) return result;
-  // Reduced in the stored directions, then turned: only the small picture is moved about.
-  uint32_t w = swaps ? targetHeight : target, h = swaps ? target : targetHeight;
-  if (!ReduceToSize(job.pixels.get(), job.width, job.height, w, h)) return result;
-  result.pixels = OrientPicture(std::move(job.pixels), w, h, job.orientation);
+  uint32_t width = plan.width, height = plan.height;
+  result.pixels = OrientPicture(std::move(plan.reduced), width, height, job.orientation);
   if (!result.pixels) return result;
-  result.width = w;
-  result.height = h;
+  result.width = width;
+  result.height = height;
   return result;
 }
 

@@ -305,6 +305,35 @@ TEST_F(JpegFileTest, TheStreamedThumbnailIsTheWholePicturesOne) {
   }
 }
 
+// 18000 x 14000 (756 MB as RGB) gets its thumbnail within 32 MB of pixel memory, where the whole
+// picture is refused.
+TEST_F(JpegFileTest, AVeryLargePhotoGetsItsThumbnailWithinAFewMegabytes) {
+  constexpr uint32_t kWidth = 18000, kHeight = 14000;
+  const std::string path = dir_ / "large.jpg";
+  std::vector<uint8_t> rows(size_t{kWidth} * 3 * 16);
+  for (uint32_t y = 0; y < 16; ++y)
+    for (uint32_t x = 0; x < kWidth; ++x) {
+      uint8_t* p = &rows[(size_t{y} * kWidth + x) * 3];
+      p[0] = x < kWidth / 2 ? 200 : 30;
+      p[1] = 100;
+      p[2] = x < kWidth / 2 ? 30 : 200;
+    }
+  ASSERT_TRUE(
+      WriteJpegRows(path, kWidth, kHeight, [&rows](uint32_t y) { return rows.data() + (y % 16) * kWidth * 3; }));
+  PixelLimit limit(32 << 20);
+  uint32_t w = 0, h = 0;
+  EXPECT_FALSE(ReadJpegRgb(path.c_str(), w, h));
+  ThumbnailPicture picture = ReadJpegThumbnail(path.c_str(), 96, 96);
+  ASSERT_TRUE(picture.pixels);
+  EXPECT_EQ(picture.width, 96u);
+  EXPECT_EQ(picture.height, ReducedHeight(96, kWidth, kHeight));
+  const uint8_t* left = picture.pixels.get() + (size_t{30} * 96 + 10) * 3;
+  const uint8_t* right = left + 70 * 3;
+  EXPECT_NEAR(left[0], 200, 6);
+  EXPECT_NEAR(right[2], 200, 6);
+  EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
 // A few hundred bytes declaring 30000 x 30000 progressive: starting the decompressor would reserve
 // and clear gigabytes of coefficients, read the whole file and warn of its early end, all for a
 // picture refused afterwards. It is refused from its header: nothing reserved, nothing shown.
