@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Thumbnail benchmark over real photographs: Debian's mate-backgrounds photos, and 12-megapixel
-# photos (4000 x 3000, 4:2:0, quality 90) made from them. Builds image_bench and runs it under
-# Wine on both sets. Usage: bench/run-bench.sh [--rounds N]
+# photos (4000 x 3000, 4:2:0, quality 90) made from them, upright and turned by their Exif
+# orientation. Builds image_bench and runs it under Wine on each set; then the time and peak
+# memory of one thumbnail in a fresh process, for a 12-megapixel photo and for synthetic photos
+# of 18000 x 14000 and 30000 x 20000, baseline and progressive. Usage: bench/run-bench.sh [--rounds N]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$root/build/bench-photos
@@ -20,3 +22,19 @@ echo
 echo "== 12-megapixel photos (4000 x 3000, 4:2:0, quality 90)"
 mapfile -t twelve < <(winpaths "$work"/12mp/*.jpg)
 run "$@" "${twelve[@]}"
+echo
+echo "== 12-megapixel photos turned by orientation 6"
+mapfile -t rotated < <(winpaths "$work"/12mp-rotated/*.jpg)
+run "$@" "${rotated[@]}"
+
+large=$work/large
+mkdir -p "$large"
+for spec in 18000x14000:baseline 18000x14000:progressive 30000x20000:baseline 30000x20000:progressive; do
+  size=${spec%%:*} kind=${spec##*:}
+  file=$large/$size-$kind.jpg
+  [ -f "$file" ] || run --make "${size%%x*}" "${size##*x}" "$kind" "$(winpaths "$file")" || rm -f "$file"
+done
+echo
+echo "== one thumbnail in a fresh process"
+run --peak "${twelve[0]}"
+for file in "$large"/*.jpg; do run --peak "$(winpaths "$file")"; done

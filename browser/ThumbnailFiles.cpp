@@ -119,19 +119,18 @@ bool CopyInto(HANDLE target, const std::string& sourcePath) {
   return copied;
 }
 
-// The picture reduced and encoded when it is larger than the box both ways, else a byte copy of
-// the image file itself. Should a size command change the box between this check and the
-// encoder's own, the encoder writes nothing, and the next request tries again.
-bool WriteThumbnailContent(const std::string& imagePath, const std::string& target, uint8_t* pixels, uint32_t width,
-                           uint32_t height) {
+// The reduced picture encoded, or, for a photo that fits the box, a byte copy of the image file
+// itself. Should a size command change the box while the picture was made, nothing is written,
+// and the next request tries again.
+bool WriteThumbnailContent(const std::string& imagePath, const std::string& target, const ThumbnailPicture& picture,
+                           int boxWidth, int boxHeight) {
+  if (g_thumbnailWidth.load() != boxWidth || g_thumbnailHeight.load() != boxHeight) return false;
   HANDLE file = CreateHiddenFile(target);
   if (file == INVALID_HANDLE_VALUE) return false;
   if (TemporaryFileObserver observer = g_temporaryObserver.load()) observer(target, false);
-  const int boxWidth = g_thumbnailWidth.load(), boxHeight = g_thumbnailHeight.load();
-  if (boxWidth > 0 && width > static_cast<uint32_t>(boxWidth) &&
-      height > static_cast<uint32_t>(std::max(boxHeight, 0))) {
+  if (!picture.fitsBox) {
     std::FILE* stream = StreamOver(file);
-    return stream && EncodeJpegThumbnail(stream, pixels, width, height, kThumbnailQuality);
+    return stream && EncodeJpegRgb(stream, picture.pixels.get(), picture.width, picture.height, kThumbnailQuality);
   }
   const bool copied = CopyInto(file, imagePath);
   return CloseHandle(file) && copied;
@@ -280,15 +279,16 @@ void PrepareThumbnailFolder(const std::string& folder, const std::string& appFol
 bool MakeThumbnailFile(const std::string& imagePath, const std::string& thumbPath) {
   WriterWatch watch(thumbPath);
   if (BeingWritten(imagePath)) return false;
-  // Read before the box: the content is made for this choice of the box or a later one.
+  // The choice read before the box: the content is made for this choice of the box or a later one.
   const unsigned choice = g_thumbnailBoxChoices.load();
   auto boxStillChosen = [choice] { return g_thumbnailBoxChoices.load() == choice; };
-  uint32_t width = 0, height = 0;
-  PixelBlock pixels = ReadJpegRgb(imagePath.c_str(), width, height);
-  if (!pixels) return false;
+  // Read the box once: the thumbnail size command may change it while the photo is decoded.
+  const int boxWidth = g_thumbnailWidth.load(), boxHeight = g_thumbnailHeight.load();
+  ThumbnailPicture picture = ReadJpegThumbnail(imagePath.c_str(), boxWidth, boxHeight);
+  if (!picture.decoded || (!picture.fitsBox && !picture.pixels)) return false;
   const std::string temporary = TemporaryPathBeside(thumbPath);
-  const bool written = WriteThumbnailContent(imagePath, temporary, pixels.get(), width, height);
-  pixels.reset();
+  const bool written = WriteThumbnailContent(imagePath, temporary, picture, boxWidth, boxHeight);
+  picture.pixels.reset();
   if (written) {
     // Hidden alone (created hidden, but the system may add the archive bit).
     SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_HIDDEN);

@@ -45,6 +45,7 @@ struct JpegOptions {
   int restartRows = 0;
   bool adobe = true;
   bool markers = false;  // a comment and an APP1 block
+  std::string exif;      // an Exif segment's payload, when not empty
 };
 
 std::string Jpeg(const JpegOptions& o) {
@@ -76,6 +77,9 @@ std::string Jpeg(const JpegOptions& o) {
     const char exif[] = "Exif\0\0MM\0*\0\0\0\x08\0\0";
     jpeg_write_marker(&codec, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(exif), sizeof exif - 1);
   }
+  if (!o.exif.empty())
+    jpeg_write_marker(&codec, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(o.exif.data()),
+                      static_cast<unsigned>(o.exif.size()));
   std::vector<JSAMPLE> row(size_t{o.width} * codec.input_components);
   while (codec.next_scanline < codec.image_height) {
     for (uint32_t x = 0; x < o.width; ++x)
@@ -134,6 +138,108 @@ std::string Bmp(const BmpOptions& o) {
     for (uint32_t i = 0; i < stride; ++i) out.push_back(static_cast<char>(Sample(i, y, 0)));
   if (o.keepBytes >= 0 && static_cast<size_t>(o.keepBytes) < out.size()) out.resize(static_cast<size_t>(o.keepBytes));
   return out;
+}
+
+// An Exif segment's payload: the TIFF header in either byte order, IFD0 at `ifd` with a camera
+// make (its text after the IFD) and the orientation as SHORT, and the link to the next IFD.
+struct ExifOptions {
+  bool motorola = false;
+  uint16_t orientation = 1;
+  uint16_t type = 3;               // SHORT
+  uint32_t ifd = 8;                // offset of IFD0
+  uint16_t entries = 2;            // the count written, whatever follows
+  uint32_t nextIfd = 0;            // the link after IFD0
+  bool orientationInIfd1 = false;  // IFD0 has only the make, IFD1 the orientation
+};
+
+std::string ExifPayload(const ExifOptions& o) {
+  std::string out("Exif\0\0", 6);
+  auto put = [&out, &o](uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+      const int shift = o.motorola ? 8 * (bytes - 1 - i) : 8 * i;
+      out.push_back(static_cast<char>(value >> shift));
+    }
+  };
+  auto entry = [&put](uint16_t tag, uint16_t type, uint32_t count, uint32_t value, bool shortValue) {
+    put(tag, 2);
+    put(type, 2);
+    put(count, 4);
+    if (shortValue) {
+      put(value, 2);
+      put(0, 2);
+    } else {
+      put(value, 4);
+    }
+  };
+  out += o.motorola ? "MM" : "II";
+  put(42, 2);
+  put(o.ifd, 4);
+  const std::string make = "Seed camera";
+  const uint32_t makeOffset = 8 + 2 + 2 * 12 + 4;
+  put(o.entries, 2);
+  entry(0x010F, 2, static_cast<uint32_t>(make.size() + 1), makeOffset, false);
+  if (o.orientationInIfd1)
+    entry(0x0110, 2, 1, 0, false);
+  else
+    entry(0x0112, o.type, 1, o.orientation, o.type == 3);
+  put(o.nextIfd, 4);
+  out += make;
+  out.push_back('\0');
+  if (o.orientationInIfd1) {
+    put(1, 2);
+    entry(0x0112, 3, 1, 6, true);
+    put(0, 4);
+  }
+  return out;
+}
+
+void MakeExif() {
+  for (const bool motorola : {false, true}) {
+    for (uint16_t value = 1; value <= 8; ++value) {
+      ExifOptions o;
+      o.motorola = motorola;
+      o.orientation = value;
+      Save("exif_orientation", std::string(motorola ? "motorola-" : "intel-") + std::to_string(value), ExifPayload(o));
+    }
+  }
+  struct Seed {
+    const char* name;
+    std::function<void(ExifOptions&)> set;
+  };
+  const Seed seeds[] = {
+      {"value-0", [](ExifOptions& o) { o.orientation = 0; }},
+      {"value-9", [](ExifOptions& o) { o.orientation = 9; }},
+      {"type-long", [](ExifOptions& o) { o.type = 4; }},
+      {"ifd-past-the-end", [](ExifOptions& o) { o.ifd = 0xFFFFFFF0; }},
+      {"ifd-inside-header", [](ExifOptions& o) { o.ifd = 2; }},
+      {"entries-past-the-end", [](ExifOptions& o) { o.entries = 0xFFFF; }},
+      {"ifd-points-to-itself",
+       [](ExifOptions& o) {
+         o.nextIfd = 8;
+         o.orientationInIfd1 = true;
+       }},
+      {"ifd-points-to-itself-with-value",
+       [](ExifOptions& o) {
+         o.motorola = true;
+         o.nextIfd = 8;
+         o.orientation = 6;
+       }},
+      {"orientation-only-in-ifd1",
+       [](ExifOptions& o) {
+         o.nextIfd = 8 + 2 + 2 * 12 + 4 + 12;
+         o.orientationInIfd1 = true;
+       }},
+  };
+  for (const Seed& seed : seeds) {
+    ExifOptions options;
+    seed.set(options);
+    Save("exif_orientation", seed.name, ExifPayload(options));
+  }
+  const std::string whole = ExifPayload(ExifOptions{});
+  Save("exif_orientation", "cut-in-entry", whole.substr(0, 6 + 8 + 2 + 12 + 5));
+  Save("exif_orientation", "signature-only", whole.substr(0, 6));
+  Save("exif_orientation", "empty", "");
+  Save("exif_orientation", "not-exif", "http://ns.adobe.com/xap/1.0/\0<x:xmpmeta/>");
 }
 
 void MakeJpegs() {
@@ -261,6 +367,31 @@ void MakeJpegs() {
          o.width = 300;
          o.height = 8;
          o.quality = 30;
+       }},
+      {"orientation-6",
+       [](JpegOptions& o) {
+         ExifOptions exif;
+         exif.orientation = 6;
+         o.exif = ExifPayload(exif);
+         o.width = 120;
+         o.height = 40;
+       }},
+      {"orientation-7-motorola",
+       [](JpegOptions& o) {
+         ExifOptions exif;
+         exif.motorola = true;
+         exif.orientation = 7;
+         o.exif = ExifPayload(exif);
+         o.width = 40;
+         o.height = 104;
+       }},
+      {"orientation-damaged",
+       [](JpegOptions& o) {
+         ExifOptions exif;
+         exif.ifd = 0xFFFFFFF0;
+         o.exif = ExifPayload(exif);
+         o.width = 40;
+         o.height = 24;
        }},
       {"too-wide-for-a-thumbnail",
        [](JpegOptions& o) {
@@ -417,6 +548,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   g_root = argv[1];
+  MakeExif();
   MakeJpegs();
   MakeBmps();
   MakeNames();

@@ -1,6 +1,7 @@
 // The thumbnail writer on whatever the JPEG reader makes of the input, at a box chosen by the
 // input's length. A picture larger than the box becomes a JPEG of the box width and the reduced
-// height that reads back without a warning; a smaller one is a copy of the input file.
+// height that reads back without a warning; a smaller one is a copy of the input file. The
+// thumbnail decoded a band at a time agrees: the same choice, the same size.
 #include <filesystem>
 
 #include "fuzz/FuzzSupport.h"
@@ -28,6 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int box = kBoxes[size % 4];
   SetThumbnailBox(box);
   const bool reduced = width > static_cast<uint32_t>(box) && height > static_cast<uint32_t>(box);
+  const ThumbnailPicture streamed = ReadJpegThumbnail(source.c_str(), box, box);
+  FUZZ_CHECK(streamed.decoded && streamed.fitsBox == !reduced);
+  if (streamed.pixels) FUZZ_CHECK(streamed.width == static_cast<uint32_t>(box));
   const bool written = WriteJpegThumbnail(thumb.c_str(), rgb.get(), width, height, 75);
   if (!reduced) {
     FUZZ_CHECK(written);
@@ -37,6 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint32_t thumbHeight = ReducedHeight(static_cast<uint32_t>(box), width, height);
   // A picture so wide that its reduced height is 0 has no thumbnail.
   FUZZ_CHECK(written == (thumbHeight > 0));
+  FUZZ_CHECK(!streamed.pixels == (thumbHeight == 0));
+  if (streamed.pixels) FUZZ_CHECK(streamed.height == thumbHeight);
   if (!written) return 0;
   image_platform::ClearHostMessages();
   uint32_t w = 0, h = 0;

@@ -9,7 +9,9 @@
 
 #include "image/PixelBuffer.h"
 
-// Decodes a whole file into a new RGB buffer (top row first, R, G, B). Grayscale files give
+// Decodes a whole file into a new RGB buffer (top row first, R, G, B), turned upright by the
+// orientation of its Exif segment (a quarter turn needs memory for a second picture: without it
+// the read fails). Grayscale files give
 // R = G = B; CMYK and YCCK files (Adobe's inverted CMYK included) are converted to RGB. Null for a
 // file that cannot be opened or decoded; width and height are 0 unless a buffer is returned. A
 // library warning (such as a premature end of file) shows its text once per decode in a box
@@ -19,7 +21,7 @@
 PixelBlock ReadJpegRgb(const char* path, uint32_t& width, uint32_t& height);
 
 // A picture read at a reduced size: `width` x `height` pixels of a file whose own size is
-// sourceWidth x sourceHeight. All sizes are 0 unless pixels are returned.
+// sourceWidth x sourceHeight, all of them upright. All sizes are 0 unless pixels are returned.
 struct ScaledJpeg {
   PixelBlock pixels;
   uint32_t width = 0;
@@ -29,7 +31,7 @@ struct ScaledJpeg {
   int scaleDenominator = 1;  // the library's decoding scale used: 1/1, 1/2, 1/4 or 1/8
 };
 
-// The width wanted for a picture of the given full size; 0, or not less than the width, keeps the
+// The width wanted for a picture of the given full (upright) size; 0, or not less than the width, keeps the
 // full size. Called once, from the file's header. An exception it throws fails the read.
 using JpegTargetWidth = std::function<uint32_t(uint32_t width, uint32_t height)>;
 
@@ -39,9 +41,26 @@ using JpegTargetWidth = std::function<uint32_t(uint32_t width, uint32_t height)>
 // small target costs a fraction of the full decoding. Without a reduction (T is 0, not less than
 // the width, or gives no row) the full picture. Warnings, damaged files and refusals as
 // ReadJpegRgb, the budget applying to the decoded picture; a reduction that cannot get its scratch
-// memory fails the read. The result is packed RGB, top row first.
+// memory fails the read. The result is packed RGB, top row first, upright: the reduced picture
+// is turned, which matches turning before the reduction within a step of a byte.
 ScaledJpeg ReadJpegRgbScaled(const char* path, const JpegTargetWidth& targetWidth);
 ScaledJpeg ReadJpegRgbToWidth(const char* path, uint32_t targetWidth);
+
+// The picture of a photo's thumbnail with a box of boxWidth x boxHeight.
+struct ThumbnailPicture {
+  bool decoded = false;  // the file was decoded
+  bool fitsBox = false;  // decoded, and not larger than the box in both directions: no picture
+  PixelBlock pixels;     // the photo upright, reduced to the box width; null unless made (a
+                         // photo too wide for one row of the box width has none)
+  uint32_t width = 0;
+  uint32_t height = 0;
+};
+
+// Decodes a photo for its thumbnail: a photo larger than the box in both directions (upright)
+// comes reduced to boxWidth x ReducedHeight(boxWidth, upright size), the same pixels as
+// ReadJpegRgb followed by ReduceToWidth (within a step of a byte for a turned photo, which is
+// reduced first and then turned). Warnings and refusals as ReadJpegRgb.
+ThumbnailPicture ReadJpegThumbnail(const char* path, int boxWidth, int boxHeight);
 
 // Encodes an RGB buffer as a baseline JPEG of the given quality (0-100). True when the file was
 // written completely. A file that cannot be opened shows "JpegFile :\nCan't open <path>\n".
@@ -54,11 +73,10 @@ bool WriteJpegRgb(const char* path, const uint8_t* rgb, uint32_t width, uint32_t
 // attempted. Shows nothing.
 bool WriteJpegThumbnail(const char* thumbPath, uint8_t* rgb, uint32_t width, uint32_t height, int quality);
 
-// The encoding half of WriteJpegThumbnail, into a file the caller opened for writing (so that the
-// caller chooses how it is created); the file is closed in every case. False, with nothing
-// written, for a picture not larger than the thumbnail box in both directions; false also when the
-// encoding or the closing failed.
-bool EncodeJpegThumbnail(std::FILE* file, uint8_t* rgb, uint32_t width, uint32_t height, int quality);
+// Encodes an RGB buffer as WriteJpegRgb does, into a file the caller opened for writing (so that
+// the caller chooses how it is created); the file is closed in every case. True when the file was
+// written and closed completely.
+bool EncodeJpegRgb(std::FILE* file, const uint8_t* rgb, uint32_t width, uint32_t height, int quality);
 
 // The picture file a thumbnail file stands for: the thumbnail's name up to its first "." with
 // ".jpg", in the same folder, or, for a thumbnail under the program's "DRVE_<letter>" folder of a

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <memory>
 #include <new>
 
 #if defined(__SSE2__)
@@ -61,8 +62,8 @@ uint8_t TruncateToByte(double value) {
 // float sums differs, by far less than one step of a byte.
 class Reducer {
  public:
-  Reducer(uint8_t* block, uint32_t width, uint32_t height, uint32_t target, uint32_t newHeight)
-      : block_(block),
+  Reducer(uint8_t* output, uint32_t width, uint32_t height, uint32_t target, uint32_t newHeight)
+      : output_(output),
         height_(height),
         target_(target),
         newHeight_(newHeight),
@@ -75,37 +76,43 @@ class Reducer {
     PlanColumns(BuildBoxWeights(width, target), Ratio(target, width));
   }
 
-  void Run() {
-    uint32_t outputRow = 0;
-    for (uint32_t y = 0; y < height_ && outputRow < newHeight_; ++y) {
-      const BoxWeight r = rowWeights_[y];
-      const uint8_t* source = block_ + y * rowLength_;
+  // The next `count` source rows, packed. Groups of rows never reach past the rows given, and the
+  // exact sums are flushed at fixed rows, so any split into bands gives the same floats.
+  void Feed(const uint8_t* rows, uint32_t count) {
+    for (uint32_t i = 0; i < count && y_ < height_ && outputRow_ < newHeight_; ++i, ++y_) {
+      const BoxWeight r = rowWeights_[y_];
+      const uint8_t* source = rows + i * rowLength_;
       if (IsUniformRow(r)) {
         // Rows of the common weight are summed up to four at a time; only the last of them
         // may complete the output row.
-        uint32_t count = 1;
-        while (count < kRowsPerPass && y + count < height_ && !Completes(rowWeights_[y + count - 1]) &&
-               IsUniformRow(rowWeights_[y + count]))
-          ++count;
-        AddToSums(source, count, std::min(count, height_ - y - count));
-        y += count - 1;
+        uint32_t n = 1;
+        while (n < kRowsPerPass && i + n < count && y_ + n < height_ && summedRows_ + n < kMaxSummedRows &&
+               !Completes(rowWeights_[y_ + n - 1]) && IsUniformRow(rowWeights_[y_ + n]))
+          ++n;
+        AddToSums(source, n, std::min(n, count - i - n));
+        i += n - 1;
+        y_ += n - 1;
       } else {
         AddWeighted(current_.data(), source, r.w0);
         if (r.w1 > kWeightEpsilon) AddWeighted(next_.data(), source, r.w1);
       }
-      if (Completes(rowWeights_[y])) {
+      if (Completes(rowWeights_[y_])) {
         FlushSums();
-        // Output row j ends at (j + 1) x target x 3 <= (y + 1) x width x 3: all of it lies in
-        // source rows already consumed, so it may overwrite them.
-        EmitRow(block_ + size_t{outputRow} * target_ * 3);
-        ++outputRow;
+        // Output row j ends at (j + 1) x target x 3 <= (y + 1) x width x 3: fed in place, all of
+        // it lies in source rows already consumed, so it may overwrite them.
+        EmitRow(output_ + size_t{outputRow_} * target_ * 3);
+        ++outputRow_;
         std::fill(current_.begin(), current_.end(), 0.0f);
         current_.swap(next_);
       }
     }
+  }
+
+  // Output rows that no source row completed are black.
+  void Finish() {
     const size_t outputRowLength = size_t{target_} * 3;
-    for (; outputRow < newHeight_; ++outputRow)
-      std::fill_n(block_ + outputRow * outputRowLength, outputRowLength, uint8_t{0});
+    for (; outputRow_ < newHeight_; ++outputRow_)
+      std::fill_n(output_ + outputRow_ * outputRowLength, outputRowLength, uint8_t{0});
   }
 
  private:
@@ -148,8 +155,8 @@ class Reducer {
   }
 
   // Adds `count` rows from `source` to the 16-bit sums; `ahead` rows after them are prefetched.
+  // The sums are flushed when they hold kMaxSummedRows rows.
   void AddToSums(const uint8_t* source, uint32_t count, uint32_t ahead) {
-    if (summedRows_ + count > kMaxSummedRows) FlushSums();
     switch (count) {
       case 1: AddRows<1>(source, ahead); break;
       case 2: AddRows<2>(source, ahead); break;
@@ -157,6 +164,7 @@ class Reducer {
       default: AddRows<4>(source, ahead); break;
     }
     summedRows_ += count;
+    if (summedRows_ == kMaxSummedRows) FlushSums();
   }
 
   template <int N>
@@ -256,7 +264,7 @@ class Reducer {
     }
   }
 
-  uint8_t* block_;
+  uint8_t* output_;
   uint32_t height_;
   uint32_t target_;
   uint32_t newHeight_;
@@ -269,6 +277,8 @@ class Reducer {
   unsigned summedRows_ = 0;
   ScratchRow<float> current_;  // column sums of the output row being made
   ScratchRow<float> next_;     // the share of straddling rows in the following output row
+  uint32_t y_ = 0;             // the next source row
+  uint32_t outputRow_ = 0;     // the next output row
 };
 
 }  // namespace
@@ -310,11 +320,39 @@ bool ReduceToSize(uint8_t* block, uint32_t width, uint32_t height, uint32_t targ
   // Every allocation happens while the reducer is made, before the block is touched.
   try {
     Reducer reducer(block, width, height, target, newHeight);
-    reducer.Run();
+    reducer.Feed(block, height);
+    reducer.Finish();
   } catch (const std::exception&) {  // out of memory, or a length no vector can have
     return false;
   }
   return true;
+}
+
+class RowReducer::Impl : public Reducer {
+  using Reducer::Reducer;
+};
+
+RowReducer::RowReducer() = default;
+RowReducer::~RowReducer() = default;
+
+bool RowReducer::Start(uint32_t width, uint32_t height, uint32_t target, uint32_t targetHeight,
+                       uint8_t* output) noexcept {
+  impl_.reset();
+  if (!output || target == 0 || targetHeight == 0 || target > width || targetHeight > height) return false;
+  try {
+    impl_ = std::make_unique<Impl>(output, width, height, target, targetHeight);
+  } catch (const std::exception&) {  // out of memory, or a length no vector can have
+    return false;
+  }
+  return true;
+}
+
+void RowReducer::Feed(const uint8_t* rows, uint32_t count) {
+  if (impl_) impl_->Feed(rows, count);
+}
+
+void RowReducer::Finish() {
+  if (impl_) impl_->Finish();
 }
 
 bool ReduceToThumbnailWidth(uint8_t* block, uint32_t width, uint32_t height) {

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "image/ImageSettings.h"
@@ -11,6 +14,7 @@
 #include "tests/image/JpegFixtures.h"
 #include "tests/image/MemoryLimits.h"
 #include "tests/image/ScratchFiles.h"
+#include "tests/support/ExifSegment.h"
 
 #ifndef _WIN32
 #include "image/ImagePlatformHost.h"
@@ -35,6 +39,21 @@ int MaxDifference(const uint8_t* a, const uint8_t* b, size_t count) {
   int worst = 0;
   for (size_t i = 0; i < count; ++i) worst = std::max(worst, std::abs(a[i] - b[i]));
   return worst;
+}
+
+// Where upright pixel (x, y) of a w x h picture is stored under each orientation, after the Exif
+// definitions: which side of the picture the stored row 0 and column 0 show.
+std::pair<uint32_t, uint32_t> StoredPlace(int orientation, uint32_t x, uint32_t y, uint32_t w, uint32_t h) {
+  switch (orientation) {
+    case 2: return {w - 1 - x, y};          // row 0 at the top, column 0 at the right
+    case 3: return {w - 1 - x, h - 1 - y};  // row 0 at the bottom, column 0 at the right
+    case 4: return {x, h - 1 - y};          // row 0 at the bottom, column 0 at the left
+    case 5: return {y, x};                  // row 0 at the left, column 0 at the top
+    case 6: return {y, w - 1 - x};          // row 0 at the right, column 0 at the top
+    case 7: return {h - 1 - y, w - 1 - x};  // row 0 at the right, column 0 at the bottom
+    case 8: return {h - 1 - y, x};          // row 0 at the left, column 0 at the bottom
+    default: return {x, y};
+  }
 }
 
 class JpegFileTest : public testing::Test {
@@ -193,6 +212,126 @@ TEST_F(JpegFileTest, ThumbnailOfAPictureWithinTheBoxIsACopyThatNeverOverwrites) 
   EXPECT_TRUE(WriteJpegThumbnail((dir_ / "b.cpg").c_str(), wide.data(), 200, 50, 75));
   EXPECT_FALSE(std::filesystem::exists(dir_ / "b.cpg"));
   EXPECT_FALSE(WriteJpegThumbnail((dir_ / "c.cpg").c_str(), nullptr, 200, 50, 75));
+}
+
+// 160 x 96 in flat 16 x 16 blocks of distinct colours, stored turned as each orientation says: every
+// 8 x 8 block stays flat under each turn, so the eight files decode to exactly the same picture.
+TEST_F(JpegFileTest, EveryOrientationReadsUprightAndGivesTheUprightThumbnail) {
+  constexpr uint32_t kWidth = 160, kHeight = 96;
+  std::vector<uint8_t> upright(size_t{kWidth} * kHeight * 3);
+  for (uint32_t y = 0; y < kHeight; ++y)
+    for (uint32_t x = 0; x < kWidth; ++x) {
+      uint8_t* p = &upright[(size_t{y} * kWidth + x) * 3];
+      const uint32_t bx = x / 16, by = y / 16;
+      p[0] = static_cast<uint8_t>(20 * bx + 10);
+      p[1] = static_cast<uint8_t>(40 * by + 20);
+      p[2] = static_cast<uint8_t>((bx * 7 + by * 13) % 5 * 50);
+    }
+  PixelBlock reference, referenceThumbnail;
+  for (int orientation = 1; orientation <= 8; ++orientation) {
+    SCOPED_TRACE(orientation);
+    const bool turned = orientation >= 5;
+    const uint32_t storedWidth = turned ? kHeight : kWidth, storedHeight = turned ? kWidth : kHeight;
+    std::vector<uint8_t> stored(upright.size());
+    for (uint32_t y = 0; y < kHeight; ++y)
+      for (uint32_t x = 0; x < kWidth; ++x) {
+        const auto [sx, sy] = StoredPlace(orientation, x, y, kWidth, kHeight);
+        std::memcpy(&stored[(size_t{sy} * storedWidth + sx) * 3], &upright[(size_t{y} * kWidth + x) * 3], 3);
+      }
+    const std::string path = dir_ / ("photo" + std::to_string(orientation) + ".jpg");
+    ASSERT_TRUE(WriteJpegSampled(path, stored.data(), storedWidth, storedHeight, 100, 1));
+    ASSERT_TRUE(AddExifOrientation(path, orientation, orientation % 2 == 0));  // both byte orders
+
+    uint32_t w = 0, h = 0;
+    PixelBlock rgb = ReadJpegRgb(path.c_str(), w, h);
+    ASSERT_TRUE(rgb);
+    ASSERT_EQ(w, kWidth);
+    ASSERT_EQ(h, kHeight);
+    ThumbnailPicture thumbnail = ReadJpegThumbnail(path.c_str(), 40, 40);
+    ASSERT_TRUE(thumbnail.decoded && thumbnail.pixels);
+    ASSERT_EQ(thumbnail.width, 40u);
+    ASSERT_EQ(thumbnail.height, 24u);
+    if (orientation == 1) {
+      EXPECT_LE(MaxDifference(rgb.get(), upright.data(), upright.size()), 2);
+      reference = std::move(rgb);
+      referenceThumbnail = std::move(thumbnail.pixels);
+      continue;
+    }
+    EXPECT_EQ(std::memcmp(rgb.get(), reference.get(), upright.size()), 0);
+    EXPECT_EQ(std::memcmp(thumbnail.pixels.get(), referenceThumbnail.get(), 40 * 24 * 3), 0);
+  }
+  EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+// A thumbnail made a band of rows at a time while decoding is the one made from the whole picture,
+// byte for byte, for every kind of file.
+TEST_F(JpegFileTest, TheStreamedThumbnailIsTheWholePicturesOne) {
+  SetThumbnailBox(96);
+  struct Shape {
+    const char* name;
+    uint32_t width, height;
+    int sampling;  // 2: 4:2:0, 1: 4:4:4, 0: a kind of its own
+    JpegKind kind;
+    bool progressive;
+  };
+  const Shape shapes[] = {
+      {"odd-420", 333, 251, 2, JpegKind::Progressive, false}, {"odd-444", 301, 199, 1, JpegKind::Progressive, false},
+      {"tall-420", 97, 403, 2, JpegKind::Progressive, false}, {"progressive", 401, 300, 2, JpegKind::Progressive, true},
+      {"gray", 257, 130, 0, JpegKind::Gray, false},           {"cmyk", 200, 150, 0, JpegKind::AdobeCmyk, false},
+  };
+  const uint8_t ink[4] = {40, 90, 160, 30};
+  for (const Shape& shape : shapes) {
+    SCOPED_TRACE(shape.name);
+    const std::string path = dir_ / (std::string(shape.name) + ".jpg");
+    if (shape.sampling > 0) {
+      std::vector<uint8_t> picture = Gradient(shape.width, shape.height);
+      for (size_t i = 0; i < picture.size(); i += 7) picture[i] = static_cast<uint8_t>(picture[i] ^ (i * 31));
+      ASSERT_TRUE(
+          WriteJpegSampled(path, picture.data(), shape.width, shape.height, 85, shape.sampling, shape.progressive));
+    } else {
+      ASSERT_TRUE(WriteJpegOfKind(path, shape.kind, shape.width, shape.height, ink));
+    }
+    uint32_t w = 0, h = 0;
+    PixelBlock whole = ReadJpegRgb(path.c_str(), w, h);
+    ASSERT_TRUE(whole);
+    const std::string fromWhole = dir_ / "whole.cpg", streamed = dir_ / "streamed.cpg";
+    ASSERT_TRUE(WriteJpegThumbnail(fromWhole.c_str(), whole.get(), w, h, 75));
+    ThumbnailPicture picture = ReadJpegThumbnail(path.c_str(), 96, 96);
+    ASSERT_TRUE(picture.decoded && picture.pixels);
+    ASSERT_TRUE(
+        EncodeJpegRgb(std::fopen(streamed.c_str(), "wb"), picture.pixels.get(), picture.width, picture.height, 75));
+    EXPECT_EQ(ReadBytes(streamed), ReadBytes(fromWhole));
+    std::filesystem::remove(fromWhole);
+  }
+}
+
+// 18000 x 14000 (756 MB as RGB) gets its thumbnail within 32 MB of pixel memory, where the whole
+// picture is refused.
+TEST_F(JpegFileTest, AVeryLargePhotoGetsItsThumbnailWithinAFewMegabytes) {
+  constexpr uint32_t kWidth = 18000, kHeight = 14000;
+  const std::string path = dir_ / "large.jpg";
+  std::vector<uint8_t> rows(size_t{kWidth} * 3 * 16);
+  for (uint32_t y = 0; y < 16; ++y)
+    for (uint32_t x = 0; x < kWidth; ++x) {
+      uint8_t* p = &rows[(size_t{y} * kWidth + x) * 3];
+      p[0] = x < kWidth / 2 ? 200 : 30;
+      p[1] = 100;
+      p[2] = x < kWidth / 2 ? 30 : 200;
+    }
+  ASSERT_TRUE(
+      WriteJpegRows(path, kWidth, kHeight, [&rows](uint32_t y) { return rows.data() + (y % 16) * kWidth * 3; }));
+  PixelLimit limit(32 << 20);
+  uint32_t w = 0, h = 0;
+  EXPECT_FALSE(ReadJpegRgb(path.c_str(), w, h));
+  ThumbnailPicture picture = ReadJpegThumbnail(path.c_str(), 96, 96);
+  ASSERT_TRUE(picture.pixels);
+  EXPECT_EQ(picture.width, 96u);
+  EXPECT_EQ(picture.height, ReducedHeight(96, kWidth, kHeight));
+  const uint8_t* left = picture.pixels.get() + (size_t{30} * 96 + 10) * 3;
+  const uint8_t* right = left + 70 * 3;
+  EXPECT_NEAR(left[0], 200, 6);
+  EXPECT_NEAR(right[2], 200, 6);
+  EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
 // A few hundred bytes declaring 30000 x 30000 progressive: starting the decompressor would reserve

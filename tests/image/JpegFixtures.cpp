@@ -48,6 +48,57 @@ bool WriteJpegOfKind(const std::string& path, JpegKind kind, uint32_t width, uin
   return std::fclose(file) == 0;
 }
 
+bool WriteJpegSampled(const std::string& path, const uint8_t* rgb, uint32_t width, uint32_t height, int quality,
+                      int lumaSampling, bool progressive) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  jpeg_error_mgr errors;
+  jpeg_compress_struct codec;
+  codec.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&codec);
+  jpeg_stdio_dest(&codec, file);
+  codec.image_width = width;
+  codec.image_height = height;
+  codec.input_components = 3;
+  codec.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&codec);
+  jpeg_set_quality(&codec, quality, TRUE);
+  codec.comp_info[0].h_samp_factor = codec.comp_info[0].v_samp_factor = lumaSampling;
+  if (progressive) jpeg_simple_progression(&codec);
+  jpeg_start_compress(&codec, TRUE);
+  while (codec.next_scanline < codec.image_height) {
+    JSAMPROW rows[1] = {const_cast<JSAMPLE*>(rgb + size_t{codec.next_scanline} * width * 3)};
+    jpeg_write_scanlines(&codec, rows, 1);
+  }
+  jpeg_finish_compress(&codec);
+  jpeg_destroy_compress(&codec);
+  return std::fclose(file) == 0;
+}
+
+bool WriteJpegRows(const std::string& path, uint32_t width, uint32_t height,
+                   const std::function<const uint8_t*(uint32_t)>& row) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  jpeg_error_mgr errors;
+  jpeg_compress_struct codec;
+  codec.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&codec);
+  jpeg_stdio_dest(&codec, file);
+  codec.image_width = width;
+  codec.image_height = height;
+  codec.input_components = 3;
+  codec.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&codec);
+  jpeg_start_compress(&codec, TRUE);
+  while (codec.next_scanline < codec.image_height) {
+    JSAMPROW rows[1] = {const_cast<JSAMPLE*>(row(codec.next_scanline))};
+    jpeg_write_scanlines(&codec, rows, 1);
+  }
+  jpeg_finish_compress(&codec);
+  jpeg_destroy_compress(&codec);
+  return std::fclose(file) == 0;
+}
+
 int LuminanceDcQuantizer(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return -1;

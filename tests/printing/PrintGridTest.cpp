@@ -4,8 +4,12 @@
 #include <cstring>
 #include <vector>
 
+#include "browser/MyListView.h"
 #include "browser/PrintCache.h"
 #include "browser/PrintGrid.h"
+#include "image/JpegFile.h"
+#include "tests/support/ExifSegment.h"
+#include "tests/support/TempDir.h"
 #include "viewer/PagePicture.h"
 
 namespace {
@@ -48,6 +52,31 @@ TEST(PrintGrid, PicturePlacedAtTheLeftOfItsCellAndCentredVertically) {
   EXPECT_EQ(PlaceInCell(grid, Printer600(), 0, 50, 50), (PrintRect{240, 0, 600, 600}));
   // An empty picture has no place.
   EXPECT_EQ(PlaceInCell(grid, Printer600(), 0, 0, 480), (PrintRect{}));
+}
+
+// Stored 480 x 640 (left half red) with orientation 8, a quarter turn counter-clockwise: printed
+// as the upright 640 x 480, whose bottom half is red, fitted as a wide picture.
+TEST(PrintGrid, ATurnedPhotoIsPrintedUprightAndFittedByItsUprightAspect) {
+  TempDir dir;
+  std::vector<uint8_t> rgb(size_t{480} * 640 * 3, 0);
+  for (size_t i = 0; i < rgb.size(); i += 3) rgb[i + (i / 3 % 480 < 240 ? 0 : 2)] = 220;
+  const std::string path = dir / "turned.jpg";
+  ASSERT_TRUE(WriteJpegRgb(path.c_str(), rgb.data(), 480, 640, 90));
+  ASSERT_TRUE(AddExifOrientation(path, 8));
+  GridLayout grid = ComputeGridLayout(96, Printer600());
+  PrintPicture picture = LoadPrintPicture(path, grid, Printer600());
+  ASSERT_TRUE(picture.bits);
+  EXPECT_EQ(picture.sourceWidth, 640u);
+  EXPECT_EQ(picture.sourceHeight, 480u);
+  EXPECT_EQ(picture.width, 600u);
+  EXPECT_EQ(picture.height, 450u);
+  EXPECT_EQ(PlaceInCell(grid, Printer600(), 0, picture.sourceWidth, picture.sourceHeight),
+            (PrintRect{240, 75, 600, 450}));
+  // DIB order: the first row is the bottom one; pixels are B, G, R.
+  const uint8_t* bottom = picture.bits.get() + 300 * 3;
+  const uint8_t* top = picture.bits.get() + size_t{449} * 600 * 3 + 300 * 3;
+  EXPECT_GT(bottom[2], 150);
+  EXPECT_GT(top[0], 150);
 }
 
 TEST(PrintGrid, PagesOfTheJob) {

@@ -8,6 +8,7 @@
 
 #include "image/JpegFile.h"
 #include "image/PixelBuffer.h"
+#include "tests/support/ExifSegment.h"
 #include "tests/support/MessagePump.h"
 #include "tests/support/TempDir.h"
 #include "viewer/MyScrollView.h"
@@ -81,6 +82,32 @@ TEST_F(Viewers, AViewerWindowIsSizedToItsPictureAndCentred) {
   ASSERT_NE(viewer->View()->Picture(), nullptr);
   EXPECT_EQ(viewer->View()->Picture()->width, 320u);
   EXPECT_EQ(viewer->View()->Path(), path);
+}
+
+// A camera's portrait photo: stored 4000 x 3000 (left half red) with orientation 6, a quarter turn
+// clockwise. The window is sized for the upright 3000 x 4000 picture, whose top half is red.
+TEST_F(Viewers, APhotoTurnedByItsExifOrientationShowsUpright) {
+  std::string path = WritePicture(dir_, "portrait.jpg", 4000, 3000);
+  ASSERT_TRUE(AddExifOrientation(path, 6));
+  CViewerFrame* viewer = OpenViewer(path);
+  ASSERT_NE(viewer, nullptr);
+  const CDib* picture = viewer->View()->Picture();
+  ASSERT_TRUE(picture && picture->bits);
+  EXPECT_EQ(picture->width, 3000u);
+  EXPECT_EQ(picture->height, 4000u);
+  SIZE expected =
+      ViewerWindowSize(3000, 4000, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                       GetSystemMetrics(SM_CXFRAME), GetSystemMetrics(SM_CYFRAME), GetSystemMetrics(SM_CYCAPTION));
+  RECT r = WindowRect(viewer->m_hWnd);
+  EXPECT_EQ(r.right - r.left, expected.cx);
+  EXPECT_EQ(r.bottom - r.top, expected.cy);
+  // DIB order: the last row is the top one; pixels are B, G, R.
+  const uint8_t* top = picture->bits.get() + size_t{3999} * 3000 * 3 + 1500 * 3;
+  const uint8_t* bottom = picture->bits.get() + 1500 * 3;
+  EXPECT_GT(top[2], 150);
+  EXPECT_LT(top[0], 80);
+  EXPECT_LT(bottom[2], 80);
+  EXPECT_GT(bottom[0], 150);
 }
 
 TEST_F(Viewers, AnUndecodableFileOpensAnEmptyBlackWindow) {
