@@ -48,6 +48,15 @@ class CMainFrame : public CFrameWnd, public CTwain, public SlideShowHost {
   const SlideShowState& SlideShow() const { return slides_; }
   void StepSlideBack() override { slides_.StepBack(); }
   void SlideShowEnding(const CSlideShowFrame& show) override;
+  void SlideWhole(const CSlideShowFrame& show) override;
+  // When each picture of the last show became whole on screen and when it was replaced (the
+  // next tick, or the end of the show), in GetTickCount milliseconds; 0 while still on screen.
+  struct SlideTiming {
+    std::string path;
+    DWORD wholeAt = 0;
+    DWORD replacedAt = 0;
+  };
+  const std::vector<SlideTiming>& SlideTimeline() const { return slideTimeline_; }
 
  protected:
   int OnCreate(CREATESTRUCTA* cs);
@@ -66,14 +75,10 @@ class CMainFrame : public CFrameWnd, public CTwain, public SlideShowHost {
   void OnSelectSource();
   void OnAcquire();
   void OnUpdateScanCommand(CCmdUI& ui);
-  LRESULT OnClose(WPARAM, LPARAM);
   LRESULT OnDestroy(WPARAM, LPARAM);
 
   // Scanner hooks: the source writes "twain.bmp" into the current folder, which becomes the
   // folder's next numbered JPEG file, selected in the list.
-  void TransferImages() override;
-  // Closes the frame when a close was put off and the scanner calls have returned.
-  void CloseIfPending();
   bool OnSetupFileXfer(TW_UINT16& format, TW_SETUPFILEXFER& setup) override;
   void OnFileXferDone(const TW_SETUPFILEXFER* setup) override;
   void OnRecentFolder(UINT id);
@@ -88,14 +93,16 @@ class CMainFrame : public CFrameWnd, public CTwain, public SlideShowHost {
   void OnTimer(UINT_PTR id);
 
  private:
+  // The picture on screen leaves it now (a tick, or the end of the show).
+  void EndSlideTiming();
+
   CSplitterWnd splitter_;
   CCoolMenuManager menuManager_;
   SlideShowState slides_;  // names, folder and index of the running or last show
   int slideTimer_ = 0;
   HWND slideShowWindow_ = nullptr;  // looked up on use: the window may be gone
+  std::vector<SlideTiming> slideTimeline_;
   CStatusBar statusBar_;
   CToolBar toolBar_;
   std::string shownFolder_;
-  // A close asked for while a transfer runs, carried out when it has ended.
-  bool closePending_ = false;  // a close asked for while the scanner was busy
 };

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "browser/FileNames.h"
+#include "framework/MessageBox.h"
 #include "image/ImagePlatform.h"
 #include "image/ImageSettings.h"
 #include "image/JpegFile.h"
@@ -274,7 +275,10 @@ bool MakeThumbnailFile(const std::string& imagePath, const std::string& thumbPat
   WriterWatch watch(thumbPath);
   if (BeingWritten(imagePath)) return false;
   uint32_t width = 0, height = 0;
-  PixelBlock pixels = ReadJpegRgb(imagePath.c_str(), width, height);
+  std::string warning;
+  PixelBlock pixels = ReadJpegRgb(imagePath.c_str(), width, height, &warning);
+  // Workers never show boxes: the main window shows it from its own loop.
+  if (!warning.empty()) AfxPostMessageBox(warning, kJpegErrorCaption);
   if (!pixels) return false;
   const std::string temporary = TemporaryPathBeside(thumbPath);
   const bool written = WriteThumbnailContent(imagePath, temporary, pixels.get(), width, height);

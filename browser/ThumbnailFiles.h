@@ -27,7 +27,8 @@ void PrepareThumbnailFolder(const std::string& folder, const std::string& appFol
 // when complete, so an interrupted write never leaves a damaged thumbnail file; an existing
 // thumbnail file is never replaced. An image another program holds open for writing is left
 // for a later request. True when this call put the file in place; false for an image that cannot
-// be read or a file that cannot be written (nothing is shown).
+// be read or a file that cannot be written. A library warning of the decode is posted to the main
+// window (AfxPostMessageBox), whichever thread runs this.
 bool MakeThumbnailFile(const std::string& imagePath, const std::string& thumbPath);
 
 // Deletes the thumbnail files of `folder` (the "*.cpg" files of its thumbnail folder) and the

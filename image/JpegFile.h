@@ -11,12 +11,15 @@
 
 // Decodes a whole file into a new RGB buffer (top row first, R, G, B). Grayscale files give
 // R = G = B; CMYK and YCCK files (Adobe's inverted CMYK included) are converted to RGB. Null for a
-// file that cannot be opened or decoded; width and height are 0 unless a buffer is returned. A
-// library warning (such as a premature end of file) shows its text once per decode in a box
-// captioned "JPEG Error", and decoding goes on. A picture larger than PixelMemoryBudget(), or one
-// whose memory cannot be had, is refused right after the header, before any decoding and without
-// a box; the library's own buffers are held to what the budget leaves beside the picture.
-PixelBlock ReadJpegRgb(const char* path, uint32_t& width, uint32_t& height);
+// file that cannot be opened or decoded; width and height are 0 unless a buffer is returned. The
+// first library warning (such as a premature end of file) goes to `*warning` (when given) and
+// decoding goes on; nothing is shown: the caller shows the "JPEG Error" box on the user-interface
+// thread. A picture larger than PixelMemoryBudget(), or one whose memory cannot be had, is refused
+// right after the header, before any decoding and without a warning; the library's own buffers
+// are held to what the budget leaves beside the picture. A progressive file of more than 500 scans
+// is undecodable.
+inline constexpr char kJpegErrorCaption[] = "JPEG Error";
+PixelBlock ReadJpegRgb(const char* path, uint32_t& width, uint32_t& height, std::string* warning = nullptr);
 
 // A picture read at a reduced size: `width` x `height` pixels of a file whose own size is
 // sourceWidth x sourceHeight. All sizes are 0 unless pixels are returned.
@@ -27,6 +30,7 @@ struct ScaledJpeg {
   uint32_t sourceWidth = 0;
   uint32_t sourceHeight = 0;
   int scaleDenominator = 1;  // the library's decoding scale used: 1/1, 1/2, 1/4 or 1/8
+  std::string warning;       // the library's first warning, as ReadJpegRgb returns it
 };
 
 // The width wanted for a picture of the given full size; 0, or not less than the width, keeps the

@@ -6,6 +6,7 @@
 #include "browser/ListMessages.h"
 #include "framework/FrameWnd.h"
 #include "framework/Splitter.h"
+#include "framework/YieldPoint.h"
 #include "navigation/DriveWatcher.h"
 #include "navigation/Favorites.h"
 #include "navigation/FolderQueries.h"
@@ -447,8 +448,8 @@ void CDriveView::OnRightClick(NMHDR*, LRESULT* result) {
     DWORD position = GetMessagePos();
     contextMenuOpen_ = 1;
     contextSubmenu_ = popup;
-    TrackPopupMenu(popup, TPM_RIGHTBUTTON, static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position)),
-                   0, owner, nullptr);
+    AfxTrackPopupMenu(popup, TPM_RIGHTBUTTON, static_cast<short>(LOWORD(position)),
+                      static_cast<short>(HIWORD(position)), owner);
     contextMenuOpen_ = 0;
     contextSubmenu_ = nullptr;
   }
