@@ -278,7 +278,12 @@ void CMainFrame::OnFileXferDone(const TW_SETUPFILEXFER* setup) {
     AfxMessageBox(saved.message.c_str());
     return;
   }
-  if (saved.outcome == ScanSaveResult::kWriteError) AfxMessageBox(saved.message.c_str());
+  if (saved.outcome == ScanSaveResult::kWriteError) {
+    WeakWnd<CMyListView> listAfterBox(list);
+    AfxMessageBox(saved.message.c_str());
+    list = listAfterBox.Get();
+    if (!list) return;
+  }
   // The user may have gone to another folder while the transfer pumped messages: leave it alone.
   if (!SameFolder(list->CurrentFolder(), folder)) return;
   // The new file's thumbnail made first leaves the listing's worker nothing to make, so its own

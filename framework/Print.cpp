@@ -297,6 +297,7 @@ PrintOutcome RunPrintJob(CView& view, CPrintInfo& info, HDC dc) {
     return PrintOutcome::NotStarted;
   }
   CFrameWnd* frame = view.GetParentFrame();
+  WeakWnd<CView> alive(&view);
   PrintOutcome outcome = PrintOutcome::Printed;
   {
     CancelBox box(frame ? frame->m_hWnd : nullptr);
@@ -308,10 +309,10 @@ PrintOutcome RunPrintJob(CView& view, CPrintInfo& info, HDC dc) {
     if (StartDocA(dc, &doc) <= 0) {
       outcome = PrintOutcome::Failed;
     } else {
-      // A relisting during the job (through the abort procedure) may leave fewer pages.
       for (UINT page = first; page <= last && page <= info.GetMaxPage(); ++page) {
         box.ShowPage(page);
-        if (!AbortProc(dc, 0)) {
+        // The abort procedure dispatches messages: the view is reached only while it exists.
+        if (!AbortProc(dc, 0) || !alive.Get()) {
           outcome = PrintOutcome::Cancelled;
           break;
         }
@@ -336,7 +337,7 @@ PrintOutcome RunPrintJob(CView& view, CPrintInfo& info, HDC dc) {
         AbortDoc(dc);
     }
   }
-  view.OnEndPrinting(dc, info);
+  if (alive.Get()) view.OnEndPrinting(dc, info);
   if (outcome == PrintOutcome::Failed) AfxMessageBox(kPrintFailedText, MB_OK | MB_ICONEXCLAMATION);
   return outcome;
 }

@@ -162,9 +162,8 @@ bool CWnd::DefersWhileYielding(UINT message, WPARAM, LPARAM lParam) const {
   if (message == QueuedBoxesMessage()) return true;
   // A timer with a procedure of its own is not the window's tick.
   if (message != WM_TIMER || lParam != 0) return false;
-  return GetMessageMap().Find([](const MessageEntry& e) {
-    return e.kind == EntryKind::Message && e.message == WM_TIMER;
-  }) != nullptr;
+  return GetMessageMap().Find(
+             [](const MessageEntry& e) { return e.kind == EntryKind::Message && e.message == WM_TIMER; }) != nullptr;
 }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -448,10 +448,13 @@ void CDriveView::OnRightClick(NMHDR*, LRESULT* result) {
     DWORD position = GetMessagePos();
     contextMenuOpen_ = 1;
     contextSubmenu_ = popup;
+    WeakWnd<CDriveView> self(this);
     AfxTrackPopupMenu(popup, TPM_RIGHTBUTTON, static_cast<short>(LOWORD(position)),
                       static_cast<short>(HIWORD(position)), owner);
-    contextMenuOpen_ = 0;
-    contextSubmenu_ = nullptr;
+    if (self.Get()) {
+      contextMenuOpen_ = 0;
+      contextSubmenu_ = nullptr;
+    }
   }
   DestroyMenu(menu);
 }

@@ -2,9 +2,9 @@
 
 #include <new>
 
+#include "framework/YieldPoint.h"
 #include "viewer/MyScrollView.h"
 #include "viewer/MySlideShowView.h"
-#include "framework/YieldPoint.h"
 
 RECT FullScreenWindowRect(const RECT& screen, DWORD style, DWORD exStyle) {
   RECT rect = screen;

@@ -85,6 +85,10 @@ TEST(MessageBoxSeam, NestedRecorderKeepsRecordingAfterItEnds) {
 // posted once, and a weak handle tells that the frame has gone.
 TEST(YieldPoint, ABoxHeldUpDefersTicksAndClosesAndPostsEachOnce) {
   CWinApp app("Lumavex");
+  // A quit left by an earlier test would end the box's loop at once, as it ends a real one.
+  MSG stale;
+  while (PeekMessageA(&stale, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
   auto* frame = new CTickFrame;
   ASSERT_TRUE(frame->CreateFrame(CWnd::RegisterClass(0), "frame", WS_OVERLAPPEDWINDOW));
   WeakWnd<CTickFrame> weak(frame);

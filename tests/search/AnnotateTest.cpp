@@ -103,7 +103,8 @@ TEST_F(Annotate, TwoSelectedPhotosGetTheirRecordsWhileTheWorkerRelists) {
   EXPECT_TRUE(workerDone);
   EXPECT_FALSE(relistedInside);
   EXPECT_GE(deferred, 1);
-  EXPECT_EQ(ReadTestFile(photos / "Annotations"), StoreRecord("p03.jpg", "Harbour") + StoreRecord("p17.jpg", "Harbour"));
+  EXPECT_EQ(ReadTestFile(photos / "Annotations"),
+            StoreRecord("p03.jpg", "Harbour") + StoreRecord("p17.jpg", "Harbour"));
   // The relisting runs once the dialog has gone.
   EXPECT_TRUE(PumpUntil([&] { return Browser().thumbnailClaims.ListingsOf(photos.Path()) > listing; }, 5000));
 }
