@@ -199,8 +199,6 @@ void CMainFrame::OnUpdateSendMail(CCmdUI& ui) {
 }
 
 namespace {
-// How long each picture of a show stays whole on screen, counted from the end of its transition.
-constexpr UINT kSlideInterval = 3000;
 
 // How many items of the show's listing are still selected. A relisting (the thumbnail worker's,
 // a refresh, a drive change) clears the selection and another folder has its own: neither says
@@ -385,7 +383,7 @@ void CMainFrame::SlideWhole(const CSlideShowFrame& show) {
     slideTimeline_.push_back({show.View() ? show.View()->Path() : std::string(), GetTickCount(), 0});
   } catch (const std::bad_alloc&) {
   }
-  SetTimer(m_hWnd, static_cast<UINT_PTR>(slideTimer_), kSlideInterval, nullptr);
+  SetTimer(m_hWnd, static_cast<UINT_PTR>(slideTimer_), slideInterval_, nullptr);
 }
 
 void CMainFrame::EndSlideTiming() {

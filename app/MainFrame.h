@@ -57,6 +57,9 @@ class CMainFrame : public CFrameWnd, public CTwain, public SlideShowHost {
     DWORD replacedAt = 0;
   };
   const std::vector<SlideTiming>& SlideTimeline() const { return slideTimeline_; }
+  // How long each picture stays whole on screen after its transition (3 s); tests that step a
+  // show by hand make it longer than they run.
+  void SetSlideInterval(UINT milliseconds) { slideInterval_ = milliseconds; }
 
  protected:
   int OnCreate(CREATESTRUCTA* cs);
@@ -102,6 +105,7 @@ class CMainFrame : public CFrameWnd, public CTwain, public SlideShowHost {
   int slideTimer_ = 0;
   HWND slideShowWindow_ = nullptr;  // looked up on use: the window may be gone
   std::vector<SlideTiming> slideTimeline_;
+  UINT slideInterval_ = 3000;
   CStatusBar statusBar_;
   CToolBar toolBar_;
   std::string shownFolder_;

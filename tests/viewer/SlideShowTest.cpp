@@ -59,6 +59,8 @@ class SlideShow : public AppTest {
     AppTest::SetUp();
     SetSlidePacing({&FakeNow, &FakeSleep});
     ASSERT_TRUE(app_.InitInstance());
+    // The tests step the show with ticks of their own; those that let it run set the interval.
+    Frame()->SetSlideInterval(3600000);
     list_ = Frame()->ListView();
     for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) WritePicture(dir_ / name, 64, 48, 200, 10);
     List(dir_.Path());
@@ -326,6 +328,7 @@ TEST_F(SlideShow, AWarningBoxLeftUpPastTheTickEndsTheShowOnlyAfterIt) {
     if (!boxUp) boxUp = GetTickCount();
     return GetTickCount() - boxUp > 4000;
   });
+  Frame()->SetSlideInterval(3000);
   CSlideShowFrame* show = Start({0, 1, 2});
   ASSERT_NE(show, nullptr);
   HWND window = show->m_hWnd;
@@ -344,6 +347,7 @@ TEST_F(SlideShow, AWarningBoxLeftUpPastTheTickEndsTheShowOnlyAfterIt) {
 TEST_F(SlideShow, EachPictureStaysWholeForTheIntervalAfterItsTransition) {
   SetSlidePacing({nullptr, &CountedSleep});
   srand(1);  // the same effects in every run, whichever tests ran before
+  Frame()->SetSlideInterval(3000);
   const DWORD started = GetTickCount();
   CSlideShowFrame* show = Start({0, 1, 2});
   ASSERT_NE(show, nullptr);
