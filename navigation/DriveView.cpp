@@ -385,6 +385,10 @@ bool CDriveView::SelectFolderPath(const std::string& path, bool select) {
   }
 }
 
+bool CDriveView::DefersWhileYielding(UINT message, WPARAM wParam, LPARAM lParam) const {
+  return message == kWmDriveChanged || CTreeView::DefersWhileYielding(message, wParam, lParam);
+}
+
 LRESULT CDriveView::OnDriveChanged(WPARAM drive, LPARAM) {
   // The index comes from a posted message: only drive letters name a drive item.
   if (drive > 25) return 0;
