@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <iterator>
+#include <new>
 #include <utility>
 
 #include "app/ImageBrowserApp.h"
@@ -14,6 +15,7 @@
 #include "browser/ThumbnailWorker.h"
 #include "framework/MessageBox.h"
 #include "framework/PrintPreview.h"
+#include "framework/YieldPoint.h"
 #include "image/ImageSettings.h"
 #include "navigation/DriveView.h"
 #include "navigation/Favorites.h"
@@ -22,6 +24,7 @@
 #include "scan/ScanFiles.h"
 #include "search/FindDlg.h"
 #include "viewer/MyScrollView.h"
+#include "viewer/MySlideShowView.h"
 #include "viewer/ViewerList.h"
 #include "viewer/Wallpaper.h"
 
@@ -69,7 +72,6 @@ const MessageMap CMainFrame::kMessageMap{
         OnUpdateCommand(ID_TWAIN_SELECT_SOURCE, &CMainFrame::OnUpdateScanCommand),
         OnCommand(ID_TWAIN_ACQUIRE, &CMainFrame::OnAcquire),
         OnUpdateCommand(ID_TWAIN_ACQUIRE, &CMainFrame::OnUpdateScanCommand),
-        OnMessage(WM_CLOSE, &CMainFrame::OnClose),
         OnMessage(WM_DESTROY, &CMainFrame::OnDestroy),
         OnMessage(kWmThumbnailProgress, &CMainFrame::OnThumbnailProgress),
         OnMessage(CTaskbarProgress::ButtonCreatedMessage(), &CMainFrame::OnTaskbarButtonCreated),
@@ -205,7 +207,6 @@ void CMainFrame::OnUpdateSendMail(CCmdUI& ui) {
 }
 
 namespace {
-constexpr UINT kSlideTimerPeriod = 3000;
 
 // How many items of the show's listing are still selected. A relisting (the thumbnail worker's,
 // a refresh, a drive change) clears the selection and another folder has its own: neither says
@@ -233,12 +234,14 @@ void CMainFrame::OnSlideShow() {
   slides_.folder = list->CurrentFolder();
   slides_.listing = Browser().thumbnailClaims.ListingsOf(slides_.folder);
   slides_.index = 0;
+  slideTimeline_.clear();
   if (slides_.names.empty()) return;
   CSlideShowFrame* show = OpenSlideShow(PathJoin(slides_.folder, slides_.names.front()), this, this);
   if (!show) return;
   slideShowWindow_ = show->m_hWnd;
   slideTimer_ = 1;
-  SetTimer(m_hWnd, static_cast<UINT_PTR>(slideTimer_), kSlideTimerPeriod, nullptr);
+  // The first tick is set once the first picture is whole.
+  if (CMySlideShowView* view = show->View()) view->Reveal();
 }
 
 void CMainFrame::OnUpdateSlideShow(CCmdUI& ui) {
@@ -246,45 +249,18 @@ void CMainFrame::OnUpdateSlideShow(CCmdUI& ui) {
   ui.Enable(list && list->SelectedCount() > 0);
 }
 
-void CMainFrame::OnSelectSource() {
-  SelectSource();
-  CloseIfPending();
-}
+void CMainFrame::OnSelectSource() { SelectSource(); }
 
-void CMainFrame::OnAcquire() {
-  Acquire();
-  CloseIfPending();
-}
+void CMainFrame::OnAcquire() { Acquire(); }
 
 // Without a source manager the commands still run, and end silently.
 void CMainFrame::OnUpdateScanCommand(CCmdUI& ui) { ui.Enable(true); }
-
-LRESULT CMainFrame::OnClose(WPARAM, LPARAM) {
-  // A transfer or a scanner dialog runs on this object: destroying the frame under it would pull
-  // it away. The frame closes when the call has returned.
-  if (Busy()) {
-    closePending_ = true;
-    return 0;
-  }
-  return CFrameWnd::OnClose(0, 0);
-}
 
 LRESULT CMainFrame::OnDestroy(WPARAM, LPARAM) {
   Browser().thumbnailProgress.SetWatcher(nullptr);
   CloseManager(m_hWnd);
   UnloadManager();
   return Default();
-}
-
-void CMainFrame::TransferImages() {
-  CTwain::TransferImages();
-  CloseIfPending();
-}
-
-void CMainFrame::CloseIfPending() {
-  if (!closePending_ || Busy()) return;
-  closePending_ = false;
-  PostMessage(WM_CLOSE);
 }
 
 bool CMainFrame::OnSetupFileXfer(TW_UINT16& format, TW_SETUPFILEXFER& setup) {
@@ -318,14 +294,21 @@ void CMainFrame::OnFileXferDone(const TW_SETUPFILEXFER* setup) {
     AfxMessageBox(saved.message.c_str());
     return;
   }
-  if (saved.outcome == ScanSaveResult::kWriteError) AfxMessageBox(saved.message.c_str());
+  if (saved.outcome == ScanSaveResult::kWriteError) {
+    WeakWnd<CMyListView> listAfterBox(list);
+    AfxMessageBox(saved.message.c_str());
+    list = listAfterBox.Get();
+    if (!list) return;
+  }
   // The user may have gone to another folder while the transfer pumped messages: leave it alone.
   if (!SameFolder(list->CurrentFolder(), folder)) return;
   // The new file's thumbnail made first leaves the listing's worker nothing to make, so its own
   // listing afterwards does not undo the selection made below.
   if (!saved.path.empty())
     EnsureThumbnail(saved.path, ThumbnailPathFor(saved.path, Browser().appFolder), Browser().thumbnailClaims);
-  list->SendMessage(kWmListFolder);
+  // Listed by its path: a relisting alone would wait for the end of the scanner's call.
+  const std::string listed = list->CurrentFolder();
+  list->SendMessage(kWmListFolder, 0, reinterpret_cast<LPARAM>(listed.c_str()));
   OnSort(ID_SORT_DATE);
   if (saved.path.empty()) return;
   std::string name = saved.path.substr(saved.path.find_last_of('\\') + 1);
@@ -400,13 +383,18 @@ void CMainFrame::OnTimer(UINT_PTR id) {
     OnThumbnailProgress(0, 0);
     return;
   }
-  if (slideTimer_ == 0 || id != static_cast<UINT_PTR>(slideTimer_) || Viewers().autoAdvancePaused) return;
+  if (slideTimer_ == 0 || id != static_cast<UINT_PTR>(slideTimer_)) return;
   CSlideShowFrame* show = SlideShowWindow();
   if (!show) {
     // The show's window went without telling: nothing left to advance.
     KillTimer(m_hWnd, id);
     return;
   }
+  // A paused show keeps its timer and looks again at the next tick.
+  if (show->Paused()) return;
+  // The next tick is set when the next picture is whole.
+  KillTimer(m_hWnd, id);
+  EndSlideTiming();
   CMyListView* list = ListView();
   if (slides_.Advance(list ? SelectedOfShow(*list, slides_) : 0))
     show->Show(PathJoin(slides_.folder, slides_.names[static_cast<size_t>(slides_.index)]));
@@ -418,7 +406,22 @@ void CMainFrame::SlideShowEnding(const CSlideShowFrame& show) {
   // Only the running show stops the timer; an older window's end leaves a newer show running.
   if (show.m_hWnd != slideShowWindow_) return;
   if (slideTimer_) KillTimer(m_hWnd, static_cast<UINT_PTR>(slideTimer_));
+  EndSlideTiming();
   slideShowWindow_ = nullptr;
+}
+
+void CMainFrame::SlideWhole(const CSlideShowFrame& show) {
+  if (show.m_hWnd != slideShowWindow_ || !slideTimer_) return;
+  try {
+    slideTimeline_.push_back({show.View() ? show.View()->Path() : std::string(), GetTickCount(), 0});
+  } catch (const std::bad_alloc&) {
+  }
+  SetTimer(m_hWnd, static_cast<UINT_PTR>(slideTimer_), slideInterval_, nullptr);
+}
+
+void CMainFrame::EndSlideTiming() {
+  if (!slideTimeline_.empty() && slideTimeline_.back().replacedAt == 0)
+    slideTimeline_.back().replacedAt = GetTickCount();
 }
 
 void CMainFrame::PostNcDestroy() {

@@ -49,6 +49,18 @@ class CMainFrame : public CFrameWnd, public CTwain, public SlideShowHost {
   const SlideShowState& SlideShow() const { return slides_; }
   void StepSlideBack() override { slides_.StepBack(); }
   void SlideShowEnding(const CSlideShowFrame& show) override;
+  void SlideWhole(const CSlideShowFrame& show) override;
+  // When each picture of the last show became whole on screen and when it was replaced (the
+  // next tick, or the end of the show), in GetTickCount milliseconds; 0 while still on screen.
+  struct SlideTiming {
+    std::string path;
+    DWORD wholeAt = 0;
+    DWORD replacedAt = 0;
+  };
+  const std::vector<SlideTiming>& SlideTimeline() const { return slideTimeline_; }
+  // How long each picture stays whole on screen after its transition (3 s); tests that step a
+  // show by hand make it longer than they run.
+  void SetSlideInterval(UINT milliseconds) { slideInterval_ = milliseconds; }
 
  protected:
   int OnCreate(CREATESTRUCTA* cs);
@@ -67,16 +79,12 @@ class CMainFrame : public CFrameWnd, public CTwain, public SlideShowHost {
   void OnSelectSource();
   void OnAcquire();
   void OnUpdateScanCommand(CCmdUI& ui);
-  LRESULT OnClose(WPARAM, LPARAM);
   LRESULT OnDestroy(WPARAM, LPARAM);
   LRESULT OnThumbnailProgress(WPARAM, LPARAM);
   LRESULT OnTaskbarButtonCreated(WPARAM, LPARAM);
 
   // Scanner hooks: the source writes "twain.bmp" into the current folder, which becomes the
   // folder's next numbered JPEG file, selected in the list.
-  void TransferImages() override;
-  // Closes the frame when a close was put off and the scanner calls have returned.
-  void CloseIfPending();
   bool OnSetupFileXfer(TW_UINT16& format, TW_SETUPFILEXFER& setup) override;
   void OnFileXferDone(const TW_SETUPFILEXFER* setup) override;
   void OnRecentFolder(UINT id);
@@ -91,16 +99,19 @@ class CMainFrame : public CFrameWnd, public CTwain, public SlideShowHost {
   void OnTimer(UINT_PTR id);
 
  private:
+  // The picture on screen leaves it now (a tick, or the end of the show).
+  void EndSlideTiming();
+
   CSplitterWnd splitter_;
   CCoolMenuManager menuManager_;
   SlideShowState slides_;  // names, folder and index of the running or last show
   int slideTimer_ = 0;
   HWND slideShowWindow_ = nullptr;  // looked up on use: the window may be gone
+  std::vector<SlideTiming> slideTimeline_;
+  UINT slideInterval_ = 3000;
   CStatusBar statusBar_;
   CToolBar toolBar_;
   ThumbnailProgressPane thumbnailProgress_;  // pane 1 of the status bar and the taskbar button
   std::string shownFolder_;
   std::string scanTransfer_;  // the transfer file reserved for the running file transfer
-  // A close asked for while a transfer runs, carried out when it has ended.
-  bool closePending_ = false;  // a close asked for while the scanner was busy
 };

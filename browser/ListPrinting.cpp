@@ -1,17 +1,34 @@
-// The list view's printing: the folder's pictures, or the selected ones, as a grid at the size of
-// the thumbnail box, for printing and for the preview.
+#include "browser/ListPrinting.h"
+
 #include <cstring>
 #include <new>
 
-#include "browser/MyListView.h"
-#include "framework/PrintPreview.h"
-#include "framework/WinApp.h"
+#include "framework/MessageBox.h"
+#include "framework/Print.h"
 #include "image/ImageSettings.h"
 #include "image/JpegFile.h"
 #include "image/Reduce.h"
 #include "viewer/PagePicture.h"
 
 int g_imagesPerPage = -1;
+
+namespace {
+
+PrintMetrics PrintMetricsOf(HDC printer) {
+  PrintMetrics m;
+  if (!printer) return m;
+  m.horzRes = GetDeviceCaps(printer, HORZRES);
+  m.vertRes = GetDeviceCaps(printer, VERTRES);
+  m.printerDpiX = GetDeviceCaps(printer, LOGPIXELSX);
+  m.printerDpiY = GetDeviceCaps(printer, LOGPIXELSY);
+  HDC screen = GetDC(nullptr);
+  m.screenDpiX = GetDeviceCaps(screen, LOGPIXELSX);
+  m.screenDpiY = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return m;
+}
+
+}  // namespace
 
 PrintPicture LoadPrintPicture(const std::string& path, const GridLayout& grid, const PrintMetrics& metrics) {
   PrintPicture picture;
@@ -21,6 +38,7 @@ PrintPicture LoadPrintPicture(const std::string& path, const GridLayout& grid, c
     const PrintRect cell = PlaceInCell(grid, metrics, 0, width, height);
     return cell.width > 0 ? static_cast<uint32_t>(cell.width) : 0u;
   });
+  if (!read.warning.empty()) AfxPostMessageBox(read.warning, kJpegErrorCaption);
   if (!read.pixels) return picture;
   SwapRedBlue(read.pixels.get(), read.width, read.height);
   FlipRowsVertically(read.pixels.get(), size_t{read.width} * 3, read.height);
@@ -32,114 +50,52 @@ PrintPicture LoadPrintPicture(const std::string& path, const GridLayout& grid, c
   return picture;
 }
 
-PrintMetrics CMyListView::PrintMetricsOf(HDC printer) const {
-  PrintMetrics m;
-  if (!printer) return m;
-  m.horzRes = GetDeviceCaps(printer, HORZRES);
-  m.vertRes = GetDeviceCaps(printer, VERTRES);
-  m.printerDpiX = GetDeviceCaps(printer, LOGPIXELSX);
-  m.printerDpiY = GetDeviceCaps(printer, LOGPIXELSY);
-  HDC screen = GetDC(m_hWnd);
-  m.screenDpiX = GetDeviceCaps(screen, LOGPIXELSX);
-  m.screenDpiY = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(m_hWnd, screen);
-  return m;
-}
-
-std::vector<int> CMyListView::SelectedItems() const {
-  std::vector<int> items;
-  int index = -1;
-  while ((index = static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(index), LVNI_SELECTED))) >= 0)
-    items.push_back(index);
-  return items;
-}
-
-bool CMyListView::OnPreparePrinting(CPrintInfo& info) {
-  // An empty folder starts no job.
-  if (ItemCount() == 0 || ActivePrintPreview()) return false;
-  if (SelectedCount() > 0) {
-    info.m_pd.Flags &= ~static_cast<DWORD>(PD_NOSELECTION);
-    info.m_pd.Flags |= PD_SELECTION;
-  }
-  // The application's shared defaults: every later dialog and preview starts in landscape.
-  if (PrinterSettings* defaults = AfxPrinterDefaults(); defaults && defaults->LoadDefaults())
-    defaults->SetOrientation(DMORIENT_LANDSCAPE);
-  return DoPreparePrinting(info);
-}
-
-void CMyListView::OnBeginPrinting(HDC dc, CPrintInfo& info) {
-  CWaitCursor wait;
-  pageCount_ = -1;
+void ListPrintJob::Begin(std::vector<std::string> paths, CPrintInfo& info) {
+  paths_ = std::move(paths);
+  running_ = true;
+  decodes_ = 0;
+  pageCount_ = 0;
   g_imagesPerPage = -1;
-  if (info.m_pd.hDevMode) {
-    if (auto* mode = static_cast<DEVMODEA*>(GlobalLock(info.m_pd.hDevMode))) {
-      ResetDCA(dc, mode);
-      GlobalUnlock(info.m_pd.hDevMode);
-    }
-  }
-  printJob_ = &info;
-  printDecodes_ = 0;
-  jobSelection_ = info.PrintSelection() ? SelectedItems() : std::vector<int>{};
-  pageCount_ = ComputePageCount(info);
-  info.SetMaxPage(static_cast<UINT>(pageCount_));
-  printCache_.Reset(Records().size());
-}
-
-int CMyListView::ComputePageCount(CPrintInfo& info) {
+  cache_.Reset(paths_.size());
   if (!info.PrinterDc()) {
     CPrintDialog dialog(info.m_pd);
-    if (!dialog.GetDefaults()) return 0;
+    if (!dialog.GetDefaults()) {
+      info.SetMaxPage(0);
+      return;
+    }
   }
   const PrintMetrics metrics = PrintMetricsOf(info.PrinterDc());
-  if (g_imagesPerPage == -1) {
-    printGrid_ = ComputeGridLayout(g_thumbnailWidth, metrics);
-    g_imagesPerPage = printGrid_.perPage;
-  }
-  const size_t items = info.PrintSelection() ? jobSelection_.size() : Records().size();
-  return GridPageCount(items, g_imagesPerPage);
+  grid_ = ComputeGridLayout(g_thumbnailWidth, metrics);
+  g_imagesPerPage = grid_.perPage;
+  pageCount_ = GridPageCount(paths_.size(), g_imagesPerPage);
+  info.SetMaxPage(static_cast<UINT>(pageCount_));
 }
 
-void CMyListView::OnPrint(HDC dc, CPrintInfo& info) {
-  if (!printJob_ || g_imagesPerPage <= 0) return;
+void ListPrintJob::PrintPage(HDC dc, CPrintInfo& info) {
+  if (!running_ || g_imagesPerPage <= 0) return;
   const int page = static_cast<int>(info.m_nCurPage);
   const PrintMetrics metrics = PrintMetricsOf(info.PrinterDc());
-  printCache_.BeginPage(page);
-  const bool selection = info.PrintSelection();
-  const size_t items = selection ? jobSelection_.size() : Records().size();
-  const PageSpan span = PageItems(page, g_imagesPerPage, items);
-  for (size_t position = span.first; position < span.end; ++position) {
-    const size_t item = selection ? static_cast<size_t>(jobSelection_[position]) : position;
-    if (item >= Records().size()) continue;
-    const PrintPicture* picture = printCache_.Find(item);
+  cache_.BeginPage(page);
+  const PageSpan span = PageItems(page, g_imagesPerPage, paths_.size());
+  for (size_t position = span.first; position < span.end && position < paths_.size(); ++position) {
+    const PrintPicture* picture = cache_.Find(position);
     if (!picture) {
-      ++printDecodes_;
-      picture = printCache_.Store(item, LoadPrintPicture(ItemPath(static_cast<int>(item)), printGrid_, metrics));
+      ++decodes_;
+      picture = cache_.Store(position, LoadPrintPicture(paths_[position], grid_, metrics));
     }
     // A picture that could not be decoded leaves its cell blank; the next cells keep their places.
     if (!picture || !picture->bits) continue;
     const int slot = static_cast<int>(position - span.first);
-    const PrintRect r = PlaceInCell(printGrid_, metrics, slot, picture->sourceWidth, picture->sourceHeight);
+    const PrintRect r = PlaceInCell(grid_, metrics, slot, picture->sourceWidth, picture->sourceHeight);
     StretchPictureTo(dc, picture->bits.get(), picture->width, picture->height,
                      RECT{r.x, r.y, r.x + r.width, r.y + r.height});
   }
 }
 
-void CMyListView::OnEndPrinting(HDC, CPrintInfo&) {
+void ListPrintJob::End() {
   g_imagesPerPage = -1;
   pageCount_ = -1;
-  printJob_ = nullptr;
-  jobSelection_.clear();
-  printCache_.Reset(Records().size());
+  running_ = false;
+  paths_.clear();
+  cache_.Reset(0);
 }
-
-void CMyListView::RebuildPrintJob() {
-  if (!printJob_) return;
-  // The same job (box and images per page) over the new records.
-  if (printJob_->PrintSelection()) jobSelection_ = SelectedItems();
-  pageCount_ = ComputePageCount(*printJob_);
-  printJob_->SetMaxPage(static_cast<UINT>(pageCount_));
-  printCache_.Reset(Records().size());
-  if (CPrintPreview* preview = ActivePrintPreview(); preview && preview->View() == this) preview->Refresh();
-}
-
-void CMyListView::OnUpdatePrint(CCmdUI& ui) { ui.Enable(ItemCount() > 0 && !ActivePrintPreview()); }

@@ -13,10 +13,12 @@
 #include "framework/File.h"
 #include "framework/FrameWnd.h"
 #include "framework/MessageBox.h"
+#include "framework/PrintPreview.h"
 #include "framework/Splitter.h"
 #include "framework/WinApp.h"
 #include "image/Dib.h"
 #include "image/ImageSettings.h"
+#include "image/JpegFile.h"
 #include "navigation/Favorites.h"
 #include "viewer/MyScrollView.h"
 
@@ -167,6 +169,11 @@ const MessageMap CMyListView::kMessageMap{
     },
 };
 
+bool CMyListView::DefersWhileYielding(UINT message, WPARAM wParam, LPARAM lParam) const {
+  if (message == kWmListFolder) return lParam == 0;
+  return CListView::DefersWhileYielding(message, wParam, lParam);
+}
+
 DWORD CMyListView::ControlStyle() const { return LVS_ICON | LVS_OWNERDATA | LVS_AUTOARRANGE | LVS_SHOWSELALWAYS; }
 
 void CMyListView::CreateThumbnailList() {
@@ -221,11 +228,6 @@ LRESULT CMyListView::OnListFolder(WPARAM, LPARAM lParam) {
   const bool again = !currentFolder_.empty() && SameFolder(folder, currentFolder_);
   const KeptState kept = again ? KeepState() : KeptState{};
   currentFolder_ = folder;
-  // However the listing ends, a running print job follows the new records.
-  struct AfterListing {
-    CMyListView* view;
-    ~AfterListing() { view->RebuildPrintJob(); }
-  } afterListing{this};
   ClearListing();
   // No folder chosen yet: nothing is listed, and nothing is read or written anywhere.
   if (currentFolder_.empty()) return 0;
@@ -405,6 +407,8 @@ bool CMyListView::LoadPicture(int index, const std::string& thumbPath) {
   CDib picture;
   picture.Read(file);
   picture.PrepareForDisplay();
+  // Inside the control's notification: the box is shown from the main window's loop.
+  if (!picture.warning.empty()) AfxPostMessageBox(picture.warning, kJpegErrorCaption);
 
   DibCanvas canvas(g_thumbnailWidth, g_thumbnailHeight);
   if (!canvas.Valid()) return false;
@@ -541,7 +545,6 @@ void CMyListView::SortFiles(int order) {
   std::fill(loaded_.begin(), loaded_.end(), 0);
   slots_.Reset(static_cast<int>(scanner_.Count()), slots_.SlotCount());
   SendMessage(LVM_SETITEMCOUNT, scanner_.Count(), 0);
-  RebuildPrintJob();
   if (CWinApp* app = AfxGetApp()) app->WriteProfileInt("Settings", "SortBy", order);
 }
 
@@ -611,3 +614,41 @@ void CMyListView::OnAnnotate() {
 void CMyListView::OnFind() {
   if (Browser().showFind) Browser().showFind(*this);
 }
+
+bool CMyListView::OnPreparePrinting(CPrintInfo& info) {
+  // An empty folder starts no job.
+  if (ItemCount() == 0 || ActivePrintPreview()) return false;
+  if (SelectedCount() > 0) {
+    info.m_pd.Flags &= ~static_cast<DWORD>(PD_NOSELECTION);
+    info.m_pd.Flags |= PD_SELECTION;
+  }
+  // The application's shared defaults: every later dialog and preview starts in landscape.
+  if (PrinterSettings* defaults = AfxPrinterDefaults(); defaults && defaults->LoadDefaults())
+    defaults->SetOrientation(DMORIENT_LANDSCAPE);
+  return DoPreparePrinting(info);
+}
+
+void CMyListView::OnBeginPrinting(HDC dc, CPrintInfo& info) {
+  CWaitCursor wait;
+  if (info.m_pd.hDevMode) {
+    if (auto* mode = static_cast<DEVMODEA*>(GlobalLock(info.m_pd.hDevMode))) {
+      ResetDCA(dc, mode);
+      GlobalUnlock(info.m_pd.hDevMode);
+    }
+  }
+  // The job's own copy of what it prints: the selection chosen in the dialog, or every record.
+  std::vector<std::string> paths;
+  if (info.PrintSelection()) {
+    paths = SelectedPaths();
+  } else {
+    paths.reserve(Records().size());
+    for (size_t i = 0; i < Records().size(); ++i) paths.push_back(ItemPath(static_cast<int>(i)));
+  }
+  printJob_.Begin(std::move(paths), info);
+}
+
+void CMyListView::OnPrint(HDC dc, CPrintInfo& info) { printJob_.PrintPage(dc, info); }
+
+void CMyListView::OnEndPrinting(HDC, CPrintInfo&) { printJob_.End(); }
+
+void CMyListView::OnUpdatePrint(CCmdUI& ui) { ui.Enable(ItemCount() > 0 && !ActivePrintPreview()); }

@@ -10,8 +10,7 @@
 
 #include "browser/AnnotationStore.h"
 #include "browser/FolderScan.h"
-#include "browser/PrintCache.h"
-#include "browser/PrintGrid.h"
+#include "browser/ListPrinting.h"
 #include "browser/ThumbnailSlots.h"
 #include "framework/View.h"
 
@@ -32,12 +31,6 @@ struct PicturePlacement {
 };
 PicturePlacement ThumbnailPlacement(int boxWidth, int boxHeight, uint32_t pictureWidth, uint32_t pictureHeight);
 
-// Cells a page of the running print job; -1 when no job has computed it.
-extern int g_imagesPerPage;
-// Decodes a photo for a print job, reduced to the width it prints at in `grid`, in DIB order. No
-// pixels when the file cannot be decoded or the memory cannot be had.
-PrintPicture LoadPrintPicture(const std::string& path, const GridLayout& grid, const PrintMetrics& metrics);
-
 class CMyListView : public CListView {
  public:
   LUMAVEX_RUNTIME_CLASS
@@ -48,6 +41,9 @@ class CMyListView : public CListView {
   static constexpr UINT kAutoAdvancePeriod = 5000;
 
   DWORD ControlStyle() const override;
+  // A relisting of the listed folder waits while a yield point is open; a listing of a folder
+  // given by path runs at once.
+  bool DefersWhileYielding(UINT message, WPARAM wParam, LPARAM lParam) const override;
   void OnInitialUpdate() override;
 
   // Reorders the records (0 name, 1 date, 2 size), redraws every item and saves the order.
@@ -88,16 +84,18 @@ class CMyListView : public CListView {
   // Names of the selected items in index order.
   std::vector<std::string> SelectedNames() const;
 
-  // Printing of the folder's pictures as a grid (ListPrinting.cpp).
+  // Printing of the folder's pictures, or the selected ones, as a grid: the job starts from a copy
+  // of their paths (ListPrintJob).
   bool OnPreparePrinting(CPrintInfo& info) override;
   void OnBeginPrinting(HDC dc, CPrintInfo& info) override;
   void OnPrint(HDC dc, CPrintInfo& info) override;
   void OnEndPrinting(HDC dc, CPrintInfo& info) override;
-  int PrintPageCount() const { return pageCount_; }
+  int PrintPageCount() const { return printJob_.PageCount(); }
   // Photos decoded for the running job so far.
-  int PrintDecodes() const { return printDecodes_; }
-  const PrintPictureCache& PrintCache() const { return printCache_; }
-  const GridLayout& PrintGrid() const { return printGrid_; }
+  int PrintDecodes() const { return printJob_.Decodes(); }
+  const PrintPictureCache& PrintCache() const { return printJob_.Cache(); }
+  const GridLayout& PrintGrid() const { return printJob_.Grid(); }
+  const ListPrintJob& PrintJob() const { return printJob_; }
 
  protected:
   LRESULT OnListFolder(WPARAM, LPARAM);
@@ -146,11 +144,6 @@ class CMyListView : public CListView {
   void PrepareImageSlots(int count);
   // Forgets every listing state: no records, no pictures, no current item.
   void ClearListing();
-  // After a relisting during a job: the page count and the cache for the new records.
-  void RebuildPrintJob();
-  int ComputePageCount(CPrintInfo& info);
-  PrintMetrics PrintMetricsOf(HDC printer) const;
-  std::vector<int> SelectedItems() const;
 
   std::string currentFolder_;
   CFolderScan scanner_;
@@ -162,10 +155,5 @@ class CMyListView : public CListView {
   HIMAGELIST smallImages_ = nullptr;
   int autoAdvance_ = 0;
   UINT_PTR timerId_ = kAutoAdvanceTimer;
-  int pageCount_ = -1;
-  CPrintInfo* printJob_ = nullptr;  // the running job, between OnBeginPrinting and OnEndPrinting
-  std::vector<int> jobSelection_;   // the items of a selection job, in index order
-  GridLayout printGrid_;
-  PrintPictureCache printCache_;
-  int printDecodes_ = 0;
+  ListPrintJob printJob_;  // the running job, between OnBeginPrinting and OnEndPrinting
 };

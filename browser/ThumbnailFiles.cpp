@@ -14,6 +14,7 @@
 
 #include "browser/FileNames.h"
 #include "browser/ProgramFolders.h"
+#include "framework/MessageBox.h"
 #include "image/ImagePlatform.h"
 #include "image/ImageSettings.h"
 #include "image/JpegFile.h"
@@ -285,6 +286,8 @@ bool MakeThumbnailFile(const std::string& imagePath, const std::string& thumbPat
   // Read the box once: the thumbnail size command may change it while the photo is decoded.
   const int boxWidth = g_thumbnailWidth.load(), boxHeight = g_thumbnailHeight.load();
   ThumbnailPicture picture = ReadJpegThumbnail(imagePath.c_str(), boxWidth, boxHeight);
+  // Workers never show boxes: the main window shows it from its own loop.
+  if (!picture.warning.empty()) AfxPostMessageBox(picture.warning, kJpegErrorCaption);
   if (!picture.decoded || (!picture.fitsBox && !picture.pixels)) return false;
   const std::string temporary = TemporaryPathBeside(thumbPath);
   const bool written = WriteThumbnailContent(imagePath, temporary, picture, boxWidth, boxHeight);

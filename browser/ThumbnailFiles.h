@@ -29,7 +29,8 @@ void PrepareThumbnailFolder(const std::string& folder, const std::string& appFol
 // for a later request. A file made while another thumbnail box was chosen is not kept: it was made
 // for a box that is no longer current, and the size command's purge may already have passed.
 // True when this call put the file in place; false for an image that cannot be read, a file that
-// cannot be written (nothing is shown) or a file not kept.
+// cannot be written or a file not kept. A library warning of the decode is posted to the main
+// window (AfxPostMessageBox), whichever thread runs this.
 bool MakeThumbnailFile(const std::string& imagePath, const std::string& thumbPath);
 
 // Deletes the thumbnail files of `folder` (the "*.cpg" files of its thumbnail folder) and the

@@ -2,6 +2,7 @@
 
 #include "framework/MessageBox.h"
 #include "framework/WinApp.h"
+#include "framework/YieldPoint.h"
 
 HWND CDataExchange::PrepareControl(int id) {
   lastControl_ = GetDlgItem(dialog_, id);
@@ -56,6 +57,7 @@ INT_PTR CDialog::DoModal() {
   HWND owner = parent_ ? parent_->m_hWnd : nullptr;
   if (!owner && AfxGetApp()) owner = AfxGetApp()->MainWindowHandle();
   modeless_ = false;
+  YieldPoint dialogLoop;
   return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner, &CDialog::DialogProc,
                          reinterpret_cast<LPARAM>(this));
 }

@@ -51,10 +51,7 @@ bool CFrameWnd::LoadFrame(UINT resourceId, DWORD style, CWnd* parent) {
   return true;
 }
 
-LRESULT CFrameWnd::OnClose(WPARAM, LPARAM) {
-  if (PutOffCloseWhilePrinting(m_hWnd)) return 0;
-  return Default();
-}
+LRESULT CFrameWnd::OnClose(WPARAM, LPARAM) { return Default(); }
 
 int CFrameWnd::OnCreate(CREATESTRUCTA* cs) {
   if (Default() == -1) return -1;

@@ -48,6 +48,10 @@ class CFrameWnd : public CWnd {
   DWORD DockingSides() const { return dockingSides_; }
 
   bool PreTranslateMessage(MSG* msg) override;
+  // A frame's close waits while a yield point is open: a nested loop may run on one of its views.
+  bool DefersWhileYielding(UINT message, WPARAM wParam, LPARAM lParam) const override {
+    return message == WM_CLOSE || CWnd::DefersWhileYielding(message, wParam, lParam);
+  }
   bool OnCmdMsg(UINT id, UINT code, CCmdUI* ui) override;
   bool OnWmCommand(WPARAM wParam, LPARAM lParam) override;
   bool OnWmNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
@@ -64,7 +68,6 @@ class CFrameWnd : public CWnd {
 
  protected:
   int OnCreate(CREATESTRUCTA* cs);
-  // Closes the frame, or, while a print job runs, once it has ended.
   LRESULT OnClose(WPARAM, LPARAM);
   void OnSize(UINT type, int cx, int cy);
   void OnSetFocus();

@@ -3,19 +3,29 @@
 // that no test ever blocks on a box.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 // Shows a modal box owned by the application's main window (if any), also when called from a
 // worker thread, so that the box never hides behind the window. An empty caption means the
-// application's title. Safe to call from any thread.
+// application's title. Safe to call from any thread. The box is a yield point (YieldPoint.h).
 int AfxMessageBox(const char* text, UINT type = MB_OK, const char* caption = nullptr);
+
+// Queues a box for the main window to show from its own message loop, once no yield point is open:
+// the way worker threads (and code inside a notification) report. Safe to call from any thread;
+// dropped when there is no main window.
+void AfxPostMessageBox(const std::string& text, const std::string& caption);
+// The message that tells a window to show the queued boxes, and what it does on it.
+UINT QueuedBoxesMessage();
+void ShowQueuedMessageBoxes();
 
 struct MessageBoxRecord {
   std::string text;
   std::string caption;
   UINT type = 0;
   HWND owner = nullptr;  // the window the box would have been owned by
+  DWORD thread = 0;      // the thread that showed it
 };
 
 // While an instance lives, boxes are recorded instead of shown and answered with `answer`.
@@ -29,4 +39,8 @@ class MessageBoxRecorder {
   std::vector<MessageBoxRecord> Boxes() const;
   void SetAnswer(int answer);
   void Clear();
+  // From now on each box stays up, with a message loop running as under a real box (its owner
+  // disabled, timers and posted messages dispatched), until `answerWhen()` holds; then it is
+  // answered. Null answers at once again.
+  void HoldBoxes(std::function<bool()> answerWhen);
 };

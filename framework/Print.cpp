@@ -10,6 +10,7 @@
 #include "framework/MessageBox.h"
 #include "framework/View.h"
 #include "framework/WinApp.h"
+#include "framework/YieldPoint.h"
 
 namespace {
 
@@ -111,7 +112,11 @@ INT_PTR CPrintDialog::DoModal() {
   pd_.lStructSize = sizeof pd_;
   if (CWinApp* app = AfxGetApp(); app && !pd_.hwndOwner) pd_.hwndOwner = app->MainWindowHandle();
   // The dialog chooses the page range and the selection; the job keeps what it chose.
-  const bool ok = PrintDlgA(&pd_) != FALSE;
+  bool ok = false;
+  {
+    YieldPoint dialogLoop;
+    ok = PrintDlgA(&pd_) != FALSE;
+  }
   error_ = ok ? 0 : CommDlgExtendedError();
   if (PrinterSettings* defaults = AfxPrinterDefaults()) defaults->Adopt(pd_.hDevMode, pd_.hDevNames);
   if (ok) return IDOK;
@@ -173,8 +178,6 @@ constexpr UINT kCancelBoxText = 100;
 HWND g_cancelBox = nullptr;
 bool g_cancelled = false;
 bool g_printing = false;
-// Frames whose close waits for the end of the running job.
-std::vector<HWND> g_closeAfterPrinting;
 
 LRESULT CALLBACK CancelBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
@@ -270,17 +273,6 @@ std::string DocumentName(const CView& view) {
 
 HWND ActiveCancelBox() { return g_cancelBox; }
 
-bool PutOffCloseWhilePrinting(HWND frame) {
-  if (!g_printing) return false;
-  try {
-    if (std::find(g_closeAfterPrinting.begin(), g_closeAfterPrinting.end(), frame) == g_closeAfterPrinting.end())
-      g_closeAfterPrinting.push_back(frame);
-  } catch (const std::bad_alloc&) {
-    // Short of memory the close is refused outright; the frame stays usable.
-  }
-  return true;
-}
-
 PrinterSettings* AfxPrinterDefaults() {
   CWinApp* app = AfxGetApp();
   return app ? &app->PrinterDefaults() : nullptr;
@@ -305,6 +297,7 @@ PrintOutcome RunPrintJob(CView& view, CPrintInfo& info, HDC dc) {
     return PrintOutcome::NotStarted;
   }
   CFrameWnd* frame = view.GetParentFrame();
+  WeakWnd<CView> alive(&view);
   PrintOutcome outcome = PrintOutcome::Printed;
   {
     CancelBox box(frame ? frame->m_hWnd : nullptr);
@@ -316,10 +309,10 @@ PrintOutcome RunPrintJob(CView& view, CPrintInfo& info, HDC dc) {
     if (StartDocA(dc, &doc) <= 0) {
       outcome = PrintOutcome::Failed;
     } else {
-      // A relisting during the job (through the abort procedure) may leave fewer pages.
       for (UINT page = first; page <= last && page <= info.GetMaxPage(); ++page) {
         box.ShowPage(page);
-        if (!AbortProc(dc, 0)) {
+        // The abort procedure dispatches messages: the view is reached only while it exists.
+        if (!AbortProc(dc, 0) || !alive.Get()) {
           outcome = PrintOutcome::Cancelled;
           break;
         }
@@ -344,7 +337,7 @@ PrintOutcome RunPrintJob(CView& view, CPrintInfo& info, HDC dc) {
         AbortDoc(dc);
     }
   }
-  view.OnEndPrinting(dc, info);
+  if (alive.Get()) view.OnEndPrinting(dc, info);
   if (outcome == PrintOutcome::Failed) AfxMessageBox(kPrintFailedText, MB_OK | MB_ICONEXCLAMATION);
   return outcome;
 }
@@ -355,16 +348,13 @@ PrintOutcome RunPrintLoop(CView& view, CPrintInfo& info) {
   HDC dc = info.PrinterDc();
   // One job at a time: the cancel box and the abort procedure belong to the running one.
   if (!dc || g_printing) return PrintOutcome::NotStarted;
-  // However the job ends, the frames whose close was put off are closed now.
+  // The abort procedure dispatches messages for the whole job: the job is one yield point, so no
+  // frame closes and no relisting runs under it.
   struct JobScope {
     JobScope() { g_printing = true; }
-    ~JobScope() {
-      g_printing = false;
-      for (HWND frame : g_closeAfterPrinting)
-        if (IsWindow(frame)) PostMessageA(frame, WM_CLOSE, 0, 0);
-      g_closeAfterPrinting.clear();
-    }
+    ~JobScope() { g_printing = false; }
   } scope;
+  YieldPoint printLoop;
   return RunPrintJob(view, info, dc);
 }
 

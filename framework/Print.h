@@ -109,8 +109,3 @@ PrintOutcome RunPrintLoop(CView& view, CPrintInfo& info);
 
 // The cancel box of the running job, or null.
 HWND ActiveCancelBox();
-
-// While a print loop runs (its abort procedure dispatches every queued message), a frame asked to
-// close is closed only once the job has ended: the loop runs on a view's stack and no frame may be
-// destroyed under it. True when the close of `frame` was put off.
-bool PutOffCloseWhilePrinting(HWND frame);

@@ -4,6 +4,7 @@
 
 #include "framework/FrameWnd.h"
 #include "framework/PrintPreview.h"
+#include "framework/YieldPoint.h"
 
 const CRuntimeClass CView::kClass{"CView", &CWnd::kClass};
 const MessageMap CView::kMessageMap{
@@ -29,8 +30,8 @@ void CView::TrackContextMenu(UINT menuId, LPARAM screenPoint) const {
   HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(menuId));
   if (!menu) return;
   CFrameWnd* frame = GetParentFrame();
-  TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, static_cast<short>(LOWORD(screenPoint)),
-                 static_cast<short>(HIWORD(screenPoint)), 0, frame ? frame->m_hWnd : GetParent(m_hWnd), nullptr);
+  AfxTrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, static_cast<short>(LOWORD(screenPoint)),
+                    static_cast<short>(HIWORD(screenPoint)), frame ? frame->m_hWnd : GetParent(m_hWnd));
   DestroyMenu(menu);
 }
 

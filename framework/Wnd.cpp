@@ -3,7 +3,9 @@
 #include <map>
 #include <mutex>
 
+#include "framework/MessageBox.h"
 #include "framework/WinApp.h"
+#include "framework/YieldPoint.h"
 
 namespace {
 const char kBindingProperty[] = "LumavexWndObject";
@@ -131,6 +133,13 @@ void CWnd::FinishDestroy() {
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
+  if (YieldDepth() > 0 && DefersWhileYielding(message, wParam, lParam) &&
+      DeferWhileYielding(m_hWnd, message, wParam, lParam))
+    return 0;
+  if (message == QueuedBoxesMessage()) {
+    ShowQueuedMessageBoxes();
+    return 0;
+  }
   if (OnWndMsg(message, wParam, lParam, &result)) return result;
   return DefWindowProc(message, wParam, lParam);
 }
@@ -146,6 +155,15 @@ bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
   if (!entry) return false;
   *result = entry->call(*this, wParam, lParam);
   return true;
+}
+
+bool CWnd::DefersWhileYielding(UINT message, WPARAM, LPARAM lParam) const {
+  // Queued boxes come one after another, never inside another box.
+  if (message == QueuedBoxesMessage()) return true;
+  // A timer with a procedure of its own is not the window's tick.
+  if (message != WM_TIMER || lParam != 0) return false;
+  return GetMessageMap().Find(
+             [](const MessageEntry& e) { return e.kind == EntryKind::Message && e.message == WM_TIMER; }) != nullptr;
 }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -39,6 +39,9 @@ class CWnd : public CCmdTarget {
                                    HICON icon = nullptr);
 
   virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+  // Whether the message waits while a yield point is open (see YieldPoint.h): timer ticks of a
+  // window that handles them; frames add their close, the list view its relisting.
+  virtual bool DefersWhileYielding(UINT message, WPARAM wParam, LPARAM lParam) const;
   // Looks the message up in the message map; true and *result when handled.
   virtual bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
   virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);

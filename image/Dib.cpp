@@ -22,7 +22,8 @@ uint64_t CDib::Read(CFile& file) {
   Free();
   const uint64_t length = file.GetLength();
   file.Close();
-  bits = ReadJpegRgb(file.GetFilePath().c_str(), width, height);
+  warning.clear();
+  bits = ReadJpegRgb(file.GetFilePath().c_str(), width, height, &warning);
   return length;
 }
 

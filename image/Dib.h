@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "framework/Object.h"
 #include "image/PictureGeometry.h"
@@ -23,7 +24,8 @@ class CDib : public CObject {
   // Releases the pixels, the bitmap information and the palette; width and height stay.
   void Free();
   // Loads the JPEG file open in `file`: the file's handle is closed and its path decoded. An
-  // undecodable file leaves the object empty (no bits, 0 x 0). Returns the file's length in bytes.
+  // undecodable file leaves the object empty (no bits, 0 x 0); the library's warning, if any, is
+  // kept in `warning` for the caller to show. Returns the file's length in bytes.
   uint64_t Read(CFile& file);
   // Turns the RGB pixels of Read into DIB order (bottom row first, B, G, R) for painting.
   void PrepareForDisplay();
@@ -33,6 +35,7 @@ class CDib : public CObject {
   HGLOBAL info = nullptr;      // owned bitmap information block, when present
   uint32_t width = 0;
   uint32_t height = 0;
+  std::string warning;  // of the last Read
 };
 
 // Paints a DIB-order picture into `destination`: 1:1 with SetDIBitsToDevice when the sizes are

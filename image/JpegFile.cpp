@@ -26,12 +26,18 @@ namespace {
 struct JpegErrorManager {
   jpeg_error_mgr pub;
   std::jmp_buf jump;
-  // Until the header is read and the picture allocated a warning is held back: a header cut
-  // short warns of the early end and then fails, and a file that is refused shows nothing.
+  // The library's first warning, returned with the picture. One that came before the header was
+  // read and the picture allocated counts only when the decode then succeeds: a header cut short
+  // warns of the early end and then fails, and a refused file says nothing.
   bool holdWarning;
-  bool warningHeld;
-  char heldWarning[JMSG_LENGTH_MAX];
+  bool warned;
+  bool warnedWhileHolding;
+  char warning[JMSG_LENGTH_MAX];
 };
+
+// More scans than this make a file undecodable: each scan of a progressive file is a pass over the
+// whole picture, and a small hostile file can hold thousands.
+constexpr int kMaxProgressiveScans = 500;
 
 void ExitByJump(j_common_ptr codec) {
   char message[JMSG_LENGTH_MAX];
@@ -39,13 +45,10 @@ void ExitByJump(j_common_ptr codec) {
   std::longjmp(reinterpret_cast<JpegErrorManager*>(codec->err)->jump, 1);
 }
 
-// Called from inside the library, whose C frames no exception may cross: a box that cannot be
-// shown for want of memory is left out.
-void ShowJpegError(const char* message) {
-  try {
-    image_platform::ShowMessage(message, "JPEG Error");
-  } catch (...) {
-  }
+void LimitScans(j_common_ptr codec) {
+  if (!codec->is_decompressor) return;
+  if (reinterpret_cast<j_decompress_ptr>(codec)->input_scan_number > kMaxProgressiveScans)
+    std::longjmp(reinterpret_cast<JpegErrorManager*>(codec->err)->jump, 1);
 }
 
 void ShowOpenFailure(const char* path) {
@@ -57,31 +60,32 @@ void ShowOpenFailure(const char* path) {
 }
 
 // At trace level 0 the library passes only the first warning of a codec object to this hook.
-void ShowWarning(j_common_ptr codec) {
+void KeepWarning(j_common_ptr codec) {
   JpegErrorManager* errors = reinterpret_cast<JpegErrorManager*>(codec->err);
-  char message[JMSG_LENGTH_MAX];
-  (*codec->err->format_message)(codec, message);
-  if (errors->holdWarning) {
-    std::memcpy(errors->heldWarning, message, sizeof message);
-    errors->warningHeld = true;
-    return;
-  }
-  ShowJpegError(message);
-}
-
-void ReleaseHeldWarning(JpegErrorManager& errors) {
-  errors.holdWarning = false;
-  if (errors.warningHeld) ShowJpegError(errors.heldWarning);
-  errors.warningHeld = false;
+  if (errors->warned) return;
+  (*codec->err->format_message)(codec, errors->warning);
+  errors->warned = true;
+  errors->warnedWhileHolding = errors->holdWarning;
 }
 
 jpeg_error_mgr* InstallErrorManager(JpegErrorManager& errors) {
   errors.holdWarning = false;
-  errors.warningHeld = false;
+  errors.warned = false;
+  errors.warnedWhileHolding = false;
+  errors.warning[0] = '\0';
   jpeg_std_error(&errors.pub);
   errors.pub.error_exit = ExitByJump;
-  errors.pub.output_message = ShowWarning;
+  errors.pub.output_message = KeepWarning;
   return &errors.pub;
+}
+
+// The warning a decode returns with its result.
+void TakeWarning(const JpegErrorManager& errors, bool decoded, std::string* warning) {
+  if (!warning || !errors.warned || (errors.warnedWhileHolding && !decoded)) return;
+  try {
+    *warning = errors.warning;
+  } catch (...) {
+  }
 }
 
 uint8_t Scale(unsigned a, unsigned b) { return static_cast<uint8_t>((a * b + 127) / 255); }
@@ -99,6 +103,7 @@ struct ThumbnailJob {
 
 struct DecodeJob {
   JpegErrorManager errors{};
+  jpeg_progress_mgr progress{};
   jpeg_decompress_struct codec{};
   std::FILE* file = nullptr;
   PixelBlock pixels;
@@ -207,6 +212,8 @@ bool RunDecode(DecodeJob& job) {
   codec.err = InstallErrorManager(job.errors);
   if (setjmp(job.errors.jump)) return false;
   jpeg_create_decompress(&codec);
+  job.progress.progress_monitor = LimitScans;
+  codec.progress = &job.progress;
   jpeg_stdio_src(&codec, job.file);
   jpeg_save_markers(&codec, JPEG_APP0 + 1, 0xFFFF);
   job.errors.holdWarning = true;
@@ -230,7 +237,7 @@ bool RunDecode(DecodeJob& job) {
   // The library's own buffers get what is left of the budget (0 would mean no limit). Beyond
   // it the library fails instead of reserving more.
   codec.mem->max_memory_to_use = static_cast<long>(std::max<uint64_t>(budget - bytes, 1));
-  ReleaseHeldWarning(job.errors);
+  job.errors.holdWarning = false;
   jpeg_start_decompress(&codec);
   if (codec.output_width != job.width || codec.output_height != job.height) return false;
 
@@ -355,12 +362,13 @@ std::string WithJpgExtension(std::string path) {
 
 }  // namespace
 
-PixelBlock ReadJpegRgb(const char* path, uint32_t& width, uint32_t& height) {
+PixelBlock ReadJpegRgb(const char* path, uint32_t& width, uint32_t& height, std::string* warning) {
   width = height = 0;
   DecodeJob job;
   job.file = path ? std::fopen(path, "rb") : nullptr;
   if (!job.file) return nullptr;
   const bool decoded = RunDecode(job);
+  TakeWarning(job.errors, decoded, warning);
   uint32_t w = job.codec.output_width, h = job.codec.output_height;
   jpeg_destroy_decompress(&job.codec);
   std::fclose(job.file);
@@ -379,6 +387,7 @@ ScaledJpeg ReadJpegRgbScaled(const char* path, const JpegTargetWidth& targetWidt
   job.file = path ? std::fopen(path, "rb") : nullptr;
   if (!job.file) return result;
   const bool decoded = RunDecode(job);
+  TakeWarning(job.errors, decoded, &result.warning);
   uint32_t sourceWidth = job.codec.image_width, sourceHeight = job.codec.image_height;
   jpeg_destroy_decompress(&job.codec);
   std::fclose(job.file);
@@ -418,6 +427,7 @@ ThumbnailPicture ReadJpegThumbnail(const char* path, int boxWidth, int boxHeight
   job.file = path ? std::fopen(path, "rb") : nullptr;
   if (!job.file) return result;
   const bool decoded = RunDecode(job);
+  TakeWarning(job.errors, decoded, &result.warning);
   jpeg_destroy_decompress(&job.codec);
   std::fclose(job.file);
   if (!decoded) return result;

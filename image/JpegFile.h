@@ -13,12 +13,15 @@
 // orientation of its Exif segment (a quarter turn needs memory for a second picture: without it
 // the read fails). Grayscale files give
 // R = G = B; CMYK and YCCK files (Adobe's inverted CMYK included) are converted to RGB. Null for a
-// file that cannot be opened or decoded; width and height are 0 unless a buffer is returned. A
-// library warning (such as a premature end of file) shows its text once per decode in a box
-// captioned "JPEG Error", and decoding goes on. A picture larger than PixelMemoryBudget(), or one
-// whose memory cannot be had, is refused right after the header, before any decoding and without
-// a box; the library's own buffers are held to what the budget leaves beside the picture.
-PixelBlock ReadJpegRgb(const char* path, uint32_t& width, uint32_t& height);
+// file that cannot be opened or decoded; width and height are 0 unless a buffer is returned. The
+// first library warning (such as a premature end of file) goes to `*warning` (when given) and
+// decoding goes on; nothing is shown: the caller shows the "JPEG Error" box on the user-interface
+// thread. A picture larger than PixelMemoryBudget(), or one whose memory cannot be had, is refused
+// right after the header, before any decoding and without a warning; the library's own buffers
+// are held to what the budget leaves beside the picture. A progressive file of more than 500 scans
+// is undecodable.
+inline constexpr char kJpegErrorCaption[] = "JPEG Error";
+PixelBlock ReadJpegRgb(const char* path, uint32_t& width, uint32_t& height, std::string* warning = nullptr);
 
 // A picture read at a reduced size: `width` x `height` pixels of a file whose own size is
 // sourceWidth x sourceHeight, all of them upright. All sizes are 0 unless pixels are returned.
@@ -29,6 +32,7 @@ struct ScaledJpeg {
   uint32_t sourceWidth = 0;
   uint32_t sourceHeight = 0;
   int scaleDenominator = 1;  // the library's decoding scale used: 1/1, 1/2, 1/4 or 1/8
+  std::string warning;       // the library's first warning, as ReadJpegRgb returns it
 };
 
 // The width wanted for a picture of the given full (upright) size; 0, or not less than the width, keeps the
@@ -54,6 +58,7 @@ struct ThumbnailPicture {
                          // photo too wide for one row of the box width has none)
   uint32_t width = 0;
   uint32_t height = 0;
+  std::string warning;  // the library's first warning, as ReadJpegRgb returns it
 };
 
 // Decodes a photo for its thumbnail: a photo larger than the box in both directions (upright)

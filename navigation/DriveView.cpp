@@ -6,6 +6,7 @@
 #include "browser/ListMessages.h"
 #include "framework/FrameWnd.h"
 #include "framework/Splitter.h"
+#include "framework/YieldPoint.h"
 #include "navigation/DriveWatcher.h"
 #include "navigation/Favorites.h"
 #include "navigation/FolderQueries.h"
@@ -384,6 +385,10 @@ bool CDriveView::SelectFolderPath(const std::string& path, bool select) {
   }
 }
 
+bool CDriveView::DefersWhileYielding(UINT message, WPARAM wParam, LPARAM lParam) const {
+  return message == kWmDriveChanged || CTreeView::DefersWhileYielding(message, wParam, lParam);
+}
+
 LRESULT CDriveView::OnDriveChanged(WPARAM drive, LPARAM) {
   // The index comes from a posted message: only drive letters name a drive item.
   if (drive > 25) return 0;
@@ -447,10 +452,13 @@ void CDriveView::OnRightClick(NMHDR*, LRESULT* result) {
     DWORD position = GetMessagePos();
     contextMenuOpen_ = 1;
     contextSubmenu_ = popup;
-    TrackPopupMenu(popup, TPM_RIGHTBUTTON, static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position)),
-                   0, owner, nullptr);
-    contextMenuOpen_ = 0;
-    contextSubmenu_ = nullptr;
+    WeakWnd<CDriveView> self(this);
+    AfxTrackPopupMenu(popup, TPM_RIGHTBUTTON, static_cast<short>(LOWORD(position)),
+                      static_cast<short>(HIWORD(position)), owner);
+    if (self.Get()) {
+      contextMenuOpen_ = 0;
+      contextSubmenu_ = nullptr;
+    }
   }
   DestroyMenu(menu);
 }

@@ -28,6 +28,9 @@ class CDriveView : public CTreeView {
 
   bool PreCreateWindow(CREATESTRUCTA& cs) override;
   void OnInitialUpdate() override;
+  // A drive's change notification (which may relist the listed folder) waits while a yield point
+  // is open.
+  bool DefersWhileYielding(UINT message, WPARAM wParam, LPARAM lParam) const override;
   // Run when a folder item becomes the selection: lists the folder, remembers it as the current
   // and the most recent folder, and clears the preview.
   virtual void FolderChosen(const std::string& path);

@@ -9,6 +9,7 @@
 #include "framework/MessageBox.h"
 #include "framework/StandardIds.h"
 #include "framework/WinApp.h"
+#include "framework/YieldPoint.h"
 
 namespace {
 
@@ -135,6 +136,7 @@ MailOutcome SendMailAttachments(HWND frame, const std::vector<MailAttachment>& f
   ULONG result = 0;
   {
     ModalForMail modal(frame);
+    YieldPoint mailLoop;
     result = send(0, reinterpret_cast<ULONG_PTR>(modal.Owner()), &message, MAPI_LOGON_UI | MAPI_DIALOG, 0);
   }
   if (MailResultHandled(result)) return MailOutcome::Handled;

@@ -5,6 +5,7 @@
 
 #include "framework/MessageBox.h"
 #include "framework/WinApp.h"
+#include "framework/YieldPoint.h"
 
 namespace {
 
@@ -299,6 +300,7 @@ void CTwain::PumpMessages() {
 
 void CTwain::TransferImages() {
   if (transferring_) return;
+  YieldPoint scannerLoop;
   transferring_ = true;
   for (;;) {
     bool ok = RunTransfer();
@@ -396,22 +398,10 @@ void CTwain::FreeMemXferBuffer(TW_MEMORY& memory) {
   memory.TheMem = nullptr;
 }
 
-namespace {
-// Counts a call on the stack for as long as it runs.
-class BusyScope {
- public:
-  explicit BusyScope(int& depth) : depth_(depth) { ++depth_; }
-  ~BusyScope() { --depth_; }
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
-
- private:
-  int& depth_;
-};
-}  // namespace
-
+// The scanner calls run the source manager's and the source's loops: each is a yield point, so the
+// frame that owns this object does not close under them.
 bool CTwain::SelectSource(HWND parent) {
-  BusyScope busy(busy_);
+  YieldPoint scannerLoop;
   int saved = state_;
   bool chosen = false;
   if (OpenManager(parent)) {
@@ -426,7 +416,7 @@ bool CTwain::SelectSource(HWND parent) {
 }
 
 bool CTwain::Acquire(HWND parent) {
-  BusyScope busy(busy_);
+  YieldPoint scannerLoop;
   savedState_ = state_;
   if (state_ < 3 && !OpenManager(parent)) {
     OnError(0);

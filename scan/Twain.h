@@ -22,10 +22,6 @@ class CTwain {
   static TW_IDENTITY& SourceIdentity();
   // True while the manager's library is loaded in this process.
   static bool ManagerLoaded();
-  // True while a transfer, Select Source or Acquire is on the stack. The manager's dialogs, the
-  // source's and the message boxes dispatch messages meanwhile: the object must outlive them.
-  bool Busy() const { return transferring_ || busy_ > 0; }
-
   void SetParentWindow(HWND parent) { parent_ = parent; }
   void SetTransferMechanism(int mechanism) { mechanism_ = mechanism; }
   int TransferMechanism() const { return mechanism_; }
@@ -97,5 +93,4 @@ class CTwain {
   HWND parent_ = nullptr;
   int mechanism_ = TWSX_NATIVE;
   bool transferring_ = false;
-  int busy_ = 0;  // Select Source and Acquire calls on the stack
 };

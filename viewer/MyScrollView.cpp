@@ -4,10 +4,13 @@
 #include <new>
 
 #include "framework/File.h"
+#include "framework/MessageBox.h"
 #include "framework/PrintPreview.h"
 #include "framework/WinApp.h"
+#include "image/JpegFile.h"
 #include "navigation/Favorites.h"
 #include "viewer/PagePicture.h"
+#include "viewer/SlideShowFrame.h"
 #include "viewer/ViewerList.h"
 #include "viewer/Wallpaper.h"
 
@@ -54,6 +57,8 @@ void CMyScrollView::SetImage(const std::string& path) {
     picture_.reset();
   }
   InvalidateRect(m_hWnd, nullptr, TRUE);
+  // Last: the box is a yield point, after which this view may be gone.
+  if (picture_ && !picture_->warning.empty()) AfxMessageBox(picture_->warning.c_str(), MB_OK, kJpegErrorCaption);
 }
 
 std::unique_ptr<CDib> ReadPictureForDisplay(const std::string& path) noexcept {
@@ -206,7 +211,10 @@ LRESULT CViewerFrame::OnKeyDown(WPARAM wParam, LPARAM) {
   switch (wParam) {
     case VK_F2: ActivateNeighbour(true); return 0;
     case VK_F3: ActivateNeighbour(false); return 0;
-    case VK_F4: Viewers().autoAdvancePaused ^= 1; break;
+    case VK_F4:
+      // Pauses the show only while it is on screen.
+      if (CSlideShowFrame* show = CSlideShowFrame::OnScreen()) show->TogglePause();
+      break;
     default: break;
   }
   return Default();

@@ -7,6 +7,7 @@
 
 #include "framework/FrameWnd.h"
 #include "framework/View.h"
+#include "framework/YieldPoint.h"
 #include "image/Dib.h"
 
 class CMyScrollView : public CScrollView {
@@ -67,7 +68,9 @@ View* CreatePictureView(CFrameWnd& frame, const std::string& path) {
   }
   view->ShowWindow(SW_SHOW);
   view->SendMessage(WM_INITIALUPDATE);
-  view->SetImage(path);
+  WeakWnd<View> alive(view);
+  view->SetImage(path);  // may show a warning box: a yield point
+  if (!alive.Get()) return nullptr;
   frame.SetActiveView(view, false);
   PlaceAsViewerWindow(frame.m_hWnd, view->Picture());
   return view;

@@ -4,13 +4,13 @@
 #include <new>
 #include <vector>
 
+#include "framework/MessageBox.h"
+#include "image/JpegFile.h"
 #include "viewer/MyScrollView.h"
+#include "viewer/SlideShowFrame.h"
 #include "viewer/SlideTransition.h"
-#include "viewer/ViewerList.h"
 
 namespace {
-
-constexpr unsigned kClosingPause = 500;
 
 uint64_t RealNow() {
   static const int64_t frequency = [] {
@@ -109,7 +109,21 @@ void CMySlideShowView::SetImage(const std::string& path) {
   } catch (const std::bad_alloc&) {
     picture_.reset();
   }
+  transitionPending_ = true;
   InvalidateRect(m_hWnd, nullptr, TRUE);
+  // Last: the box is a yield point, after which this view may be gone.
+  if (picture_ && !picture_->warning.empty()) AfxMessageBox(picture_->warning.c_str(), MB_OK, kJpegErrorCaption);
+}
+
+void CMySlideShowView::Reveal() {
+  UpdateWindow();
+  // A window that is not painted (hidden, or gone off screen) still counts its picture as shown.
+  if (transitionPending_) PictureWhole();
+}
+
+void CMySlideShowView::PictureWhole() {
+  transitionPending_ = false;
+  if (CSlideShowFrame* frame = CSlideShowFrame::FromHandle(GetParent(m_hWnd))) frame->PictureWhole();
 }
 
 void CMySlideShowView::OnInitialUpdate() {
@@ -118,12 +132,16 @@ void CMySlideShowView::OnInitialUpdate() {
 }
 
 void CMySlideShowView::OnDraw(HDC dc) {
-  if (Present(dc, ChooseSlideTransition()) < 0) return;
-  // The picture stands still a moment before the show takes the next message.
-  if (!InputWaiting()) Pacing().sleep(kClosingPause);
+  // A new picture is revealed once; any later paint draws it whole.
+  if (!transitionPending_) {
+    Present(dc, std::nullopt);
+    return;
+  }
+  Present(dc, ChooseSlideTransition());
+  PictureWhole();
 }
 
-int CMySlideShowView::Present(HDC dc, SlideTransitionChoice choice) {
+int CMySlideShowView::Present(HDC dc, std::optional<SlideTransitionChoice> choice) {
   SetBkMode(dc, OPAQUE);
   SetBkColor(dc, RGB(0, 0, 0));
   if (path_.empty() || !picture_ || !picture_->bits) return -1;
@@ -137,6 +155,10 @@ int CMySlideShowView::Present(HDC dc, SlideTransitionChoice choice) {
   SetStretchBltMode(dc, COLORONCOLOR);
   // Only the composed area is ever copied, so the off-screen picture has that size, not the
   // photo's: a few megabytes instead of tens for a large photo.
+  if (!choice) {
+    DrawPicture(dc, picture, composed);
+    return 0;
+  }
   DibCanvas canvas(size.width, size.height);
   if (!canvas.Valid()) {
     // No memory for the off-screen picture: draw it directly, without a transition.
@@ -144,7 +166,7 @@ int CMySlideShowView::Present(HDC dc, SlideTransitionChoice choice) {
     return -1;
   }
   DrawPicture(canvas.Dc(), picture, composed);
-  return RunSlideTransition(dc, canvas.Dc(), size.width, size.height, choice);
+  return RunSlideTransition(dc, canvas.Dc(), size.width, size.height, *choice);
 }
 
 LRESULT CMySlideShowView::OnKeyDown(WPARAM wParam, LPARAM lParam) {
@@ -154,6 +176,6 @@ LRESULT CMySlideShowView::OnKeyDown(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CMySlideShowView::OnLButtonDown(WPARAM, LPARAM) {
-  Viewers().autoAdvancePaused ^= 1;
+  if (CSlideShowFrame* frame = CSlideShowFrame::FromHandle(GetParent(m_hWnd))) frame->TogglePause();
   return Default();
 }

@@ -1,9 +1,11 @@
 #pragma once
 // The only pane of the slide show window: shows one picture at the window's top-left corner,
-// revealed by one of the transition effects on every paint. Created and destroyed with its
-// frame; user-interface thread only.
+// revealed by one of the transition effects at its first paint; later paints draw it whole. When
+// the picture is whole on screen the view tells its frame, which starts the show's interval.
+// Created and destroyed with its frame; user-interface thread only.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "framework/View.h"
@@ -42,16 +44,20 @@ class CMySlideShowView : public CScrollView {
   // Without the client edge of other views: the picture starts at the screen's corner.
   bool Create(CWnd* parent, UINT id, const RECT& rect, DWORD style = WS_CHILD | WS_VISIBLE) override;
 
-  // Loads the picture file at `path` and repaints; an undecodable file shows black.
+  // Loads the picture file at `path` and repaints; an undecodable file shows black. A library
+  // warning is shown in a box afterwards (a yield point: the view may be gone after it).
   void SetImage(const std::string& path);
+  // Paints now; a picture that is not painted counts as whole at once.
+  void Reveal();
+  bool TransitionPending() const { return transitionPending_; }
   const std::string& Path() const { return path_; }
   const CDib* Picture() const { return picture_.get(); }
 
   void OnInitialUpdate() override;
   void OnDraw(HDC dc) override;
-  // Composes the picture for the client area and reveals it with `choice`; the number of steps
-  // drawn, or -1 when there was nothing to animate.
-  int Present(HDC dc, SlideTransitionChoice choice);
+  // Composes the picture for the client area and reveals it with `choice` (without one, draws it
+  // whole); the number of steps drawn, or -1 when there was nothing to draw.
+  int Present(HDC dc, std::optional<SlideTransitionChoice> choice);
 
  protected:
   const char* ViewClass() const override;
@@ -59,6 +65,9 @@ class CMySlideShowView : public CScrollView {
   LRESULT OnLButtonDown(WPARAM, LPARAM);
 
  private:
+  void PictureWhole();
+
   std::string path_;
   std::unique_ptr<CDib> picture_;
+  bool transitionPending_ = false;
 };

@@ -2,9 +2,9 @@
 
 #include <new>
 
+#include "framework/YieldPoint.h"
 #include "viewer/MyScrollView.h"
 #include "viewer/MySlideShowView.h"
-#include "viewer/ViewerList.h"
 
 RECT FullScreenWindowRect(const RECT& screen, DWORD style, DWORD exStyle) {
   RECT rect = screen;
@@ -21,9 +21,18 @@ const MessageMap CSlideShowFrame::kMessageMap{
     },
 };
 
+namespace {
+HWND g_lastShow = nullptr;  // user-interface thread only
+}  // namespace
+
 CSlideShowFrame* CSlideShowFrame::FromHandle(HWND hwnd) {
   CWnd* wnd = CWnd::FromHandle(hwnd);
   return wnd && wnd->IsKindOf(&kClass) ? static_cast<CSlideShowFrame*>(wnd) : nullptr;
+}
+
+CSlideShowFrame* CSlideShowFrame::OnScreen() {
+  CSlideShowFrame* show = FromHandle(g_lastShow);
+  return show && IsWindowVisible(show->m_hWnd) && !IsIconic(show->m_hWnd) ? show : nullptr;
 }
 
 bool CSlideShowFrame::Create(const std::string& path, CWnd* hostWindow, SlideShowHost* host) {
@@ -46,7 +55,14 @@ bool CSlideShowFrame::OnCreateClient(CREATESTRUCTA*) {
 }
 
 void CSlideShowFrame::Show(const std::string& path) {
-  if (view_) view_->SetImage(path);
+  if (!view_) return;
+  WeakWnd<CMySlideShowView> view(view_);
+  view_->SetImage(path);
+  if (CMySlideShowView* alive = view.Get()) alive->Reveal();
+}
+
+void CSlideShowFrame::PictureWhole() {
+  if (SlideShowHost* host = Host()) host->SlideWhole(*this);
 }
 
 void CSlideShowFrame::ApplyFullScreenPlacement() {
@@ -73,7 +89,7 @@ LRESULT CSlideShowFrame::OnKeyDown(WPARAM wParam, LPARAM) {
       if (SlideShowHost* host = Host()) host->StepSlideBack();
       return 0;
     case VK_F3: ApplyFullScreenPlacement(); break;
-    case VK_F4: Viewers().autoAdvancePaused ^= 1; break;
+    case VK_F4: TogglePause(); break;
     default: break;
   }
   return Default();
@@ -97,6 +113,7 @@ CSlideShowFrame* OpenSlideShow(const std::string& path, CWnd* hostWindow, SlideS
     delete frame;
     return nullptr;
   }
+  g_lastShow = frame->m_hWnd;
   frame->ShowWindow(SW_SHOWNORMAL);
   frame->ApplyFullScreenPlacement();
   return frame;

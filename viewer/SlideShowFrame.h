@@ -16,6 +16,9 @@ class SlideShowHost {
   virtual void StepSlideBack() = 0;
   // The show is being destroyed: the host stops its timer if `show` is its running show.
   virtual void SlideShowEnding(const CSlideShowFrame& show) = 0;
+  // The picture of `show` is whole on screen (its transition has ended): the show's interval
+  // starts now.
+  virtual void SlideWhole(const CSlideShowFrame& show) = 0;
 
  protected:
   ~SlideShowHost() = default;
@@ -34,13 +37,22 @@ class CSlideShowFrame : public CFrameWnd {
   // The show window bound to `hwnd`, or null once that window is gone: hosts keep the handle,
   // never a pointer that could outlive the window.
   static CSlideShowFrame* FromHandle(HWND hwnd);
+  // The show that was opened last, when it is still there and visible; null otherwise.
+  static CSlideShowFrame* OnScreen();
 
   // Creates the window for the first picture `path`, titled with the file's name. `host` is
   // reached through its window only while that window exists.
   bool Create(const std::string& path, CWnd* hostWindow, SlideShowHost* host);
   bool OnCreateClient(CREATESTRUCTA* cs) override;
-  // Shows the next picture.
+  // Shows the next picture (revealed at once; a warning box may follow, after which this window
+  // may be gone).
   void Show(const std::string& path);
+  // Called by the view when its picture is whole on screen.
+  void PictureWhole();
+  // The show's own pause: a click or F4 in the show, or F4 in a viewer while the show is on
+  // screen. A new show starts running.
+  void TogglePause() { paused_ = !paused_; }
+  bool Paused() const { return paused_; }
   // Makes the window cover the whole screen.
   void ApplyFullScreenPlacement();
 
@@ -58,6 +70,7 @@ class CSlideShowFrame : public CFrameWnd {
   CMySlideShowView* view_ = nullptr;
   HWND hostWindow_ = nullptr;
   SlideShowHost* host_ = nullptr;
+  bool paused_ = false;
 };
 
 // Makes a show window for `path`, shows it and makes it cover the screen; null when it cannot be

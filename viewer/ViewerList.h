@@ -1,5 +1,5 @@
 #pragma once
-// The open viewer windows in opening order, and the slide show's pause flag. Application-wide
+// The open viewer windows in opening order. Application-wide
 // state that lives as long as the process; only the user-interface thread touches it.
 #include <list>
 
@@ -8,7 +8,6 @@ class CWnd;
 struct ViewerState {
   // Appended by OpenViewer; each window removes itself when it is destroyed.
   std::list<CWnd*> windows;
-  int autoAdvancePaused = 0;
 };
 
 ViewerState& Viewers();

@@ -496,7 +496,10 @@ TEST_F(ListView, ADamagedImageWhoseThumbnailCannotBeWrittenWarnsOncePerListing) 
     PumpMessages();
   }
   ASSERT_TRUE(PumpUntil([] { return AfxRunningWorkerCount() == 0; }, 20000));
+  PumpMessages();
   EXPECT_EQ(JpegErrorBoxes(boxes_), 1);
+  // Shown by the main window from its own loop, whichever thread decoded the file.
+  for (const MessageBoxRecord& box : boxes_.Boxes()) EXPECT_EQ(box.thread, GetCurrentThreadId());
   EXPECT_EQ(Image(badItem), 0);
   List(folder);  // a new listing tries again, once
   Image(badItem);

@@ -42,7 +42,6 @@ TEST_F(Startup, FirstRunShowsTheMaximisedFrameAndStartsInTheProgramFolder) {
   EXPECT_EQ(app_.Profile().Root(), kProgramKey);
   EXPECT_TRUE(boxes_.Boxes().empty());
   EXPECT_TRUE(app_.m_viewers.windows.empty());
-  EXPECT_EQ(app_.m_viewers.autoAdvancePaused, 0);
   EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrA(hwnd, GCLP_HICON)) != nullptr, true);
 
   HMENU bar = GetMenu(hwnd);

@@ -120,7 +120,7 @@ TEST_F(JpegFileTest, CmykAndYcckFilesDecodeToTheirRgbColour) {
   }
 }
 
-TEST_F(JpegFileTest, TruncatedFileShowsOneBoxAndGivesTheFullPicture) {
+TEST_F(JpegFileTest, TruncatedFileGivesTheFullPictureWithItsWarningAndShowsNothing) {
   std::vector<uint8_t> picture = Gradient(640, 480);
   for (size_t i = 0; i < picture.size(); i += 7) picture[i] = static_cast<uint8_t>(i * 13);  // detail
   const std::string whole = dir_ / "whole.jpg", cut = dir_ / "cut.jpg";
@@ -128,14 +128,17 @@ TEST_F(JpegFileTest, TruncatedFileShowsOneBoxAndGivesTheFullPicture) {
   const std::string bytes = ReadBytes(whole);
   ASSERT_TRUE(WriteBytes(cut, bytes.substr(0, bytes.size() / 2)));
   uint32_t w = 0, h = 0;
-  PixelBlock rgb = ReadJpegRgb(cut.c_str(), w, h);
+  std::string warning;
+  PixelBlock rgb = ReadJpegRgb(cut.c_str(), w, h, &warning);
   ASSERT_TRUE(rgb);
   EXPECT_EQ(w, 640u);
   EXPECT_EQ(h, 480u);
-  const std::vector<ShownBox> shown = boxes_.Boxes();
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].caption, "JPEG Error");
-  EXPECT_NE(shown[0].text.find("Premature end of JPEG file"), std::string::npos) << shown[0].text;
+  // The caller shows it, on its own thread: a decode shows nothing.
+  EXPECT_NE(warning.find("Premature end of JPEG file"), std::string::npos) << warning;
+  EXPECT_TRUE(boxes_.Boxes().empty());
+  warning.clear();
+  ASSERT_TRUE(ReadJpegRgb(whole.c_str(), w, h, &warning));
+  EXPECT_EQ(warning, "");
 }
 
 TEST_F(JpegFileTest, UnreadableFilesGiveNothingAndShowNothing) {
@@ -362,11 +365,12 @@ TEST_F(JpegFileTest, AHugeDeclaredSizeIsRefusedFromTheHeader) {
     EXPECT_FALSE(ReadJpegRgb(huge.c_str(), w, h));
   }
   EXPECT_TRUE(boxes_.Boxes().empty());
-  // With the memory, that file is a truncated one: one box, the whole picture.
-  PixelBlock rgb = ReadJpegRgb(huge.c_str(), w, h);
+  // With the memory, that file is a truncated one: one warning, the whole picture.
+  std::string warning;
+  PixelBlock rgb = ReadJpegRgb(huge.c_str(), w, h, &warning);
   ASSERT_TRUE(rgb);
   EXPECT_EQ(w, 3000u);
-  EXPECT_EQ(boxes_.Boxes().size(), 1u);
+  EXPECT_FALSE(warning.empty());
 }
 
 // A progressive file keeps all its coefficients while it is read; the library gets what the
@@ -396,6 +400,40 @@ TEST_F(JpegFileTest, TheLibrarysBuffersShareTheBudgetWithThePicture) {
     EXPECT_NEAR(rgb[0], 0, 4);
     EXPECT_NEAR(rgb[1], 255, 4);
   }
+  EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+// The file with its first scan repeated `copies` times after it: each copy is one more pass of
+// the decoder over the picture, with nothing new in it.
+std::string WithRepeatedFirstScan(const std::string& bytes, int copies) {
+  const size_t start = bytes.find("\xFF\xDA");
+  if (start == std::string::npos) return bytes;
+  size_t end = start + 2 + ((static_cast<uint8_t>(bytes[start + 2]) << 8) | static_cast<uint8_t>(bytes[start + 3]));
+  // The scan's data runs to the next marker: not a stuffed zero, not a restart marker.
+  for (; end + 1 < bytes.size(); ++end) {
+    const uint8_t next = static_cast<uint8_t>(bytes[end + 1]);
+    if (static_cast<uint8_t>(bytes[end]) == 0xFF && next != 0 && (next < 0xD0 || next > 0xD7)) break;
+  }
+  std::string out = bytes.substr(0, end);
+  for (int i = 0; i < copies; ++i) out += bytes.substr(start, end - start);
+  return out + bytes.substr(end);
+}
+
+// A small file can hold thousands of scans; past a bound the file counts as undecodable.
+TEST_F(JpegFileTest, AProgressiveFileWithTooManyScansIsUndecodable) {
+  const std::string plain = dir_ / "plain.jpg", many = dir_ / "many.jpg", some = dir_ / "some.jpg";
+  ASSERT_TRUE(WriteJpegOfKind(plain, JpegKind::Progressive, 64, 64));
+  const std::string bytes = ReadBytes(plain);
+  ASSERT_TRUE(WriteBytes(some, WithRepeatedFirstScan(bytes, 100)));
+  ASSERT_TRUE(WriteBytes(many, WithRepeatedFirstScan(bytes, 600)));
+  uint32_t w = 0, h = 0;
+  std::string warning;
+  EXPECT_TRUE(ReadJpegRgb(some.c_str(), w, h, &warning));
+  EXPECT_EQ(w, 64u);
+  EXPECT_FALSE(warning.empty());  // the repeated scans are reported, and the picture decodes
+  EXPECT_FALSE(ReadJpegRgb(many.c_str(), w, h));
+  EXPECT_EQ(w, 0u);
+  EXPECT_FALSE(ReadJpegRgbToWidth(many.c_str(), 16).pixels);
   EXPECT_TRUE(boxes_.Boxes().empty());
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/Resource.h"
+#include "browser/BrowserState.h"
 #include "browser/ListMessages.h"
 #include "browser/MyListView.h"
 #include "framework/PrintPreview.h"
@@ -496,36 +497,64 @@ TEST_F(Preview, TheSizeCommandsWaitWhileAPreviewIsOpen) {
   EXPECT_TRUE(Frame()->IsCommandEnabled(ID_THUMB_LARGEST));
 }
 
-TEST_F(Preview, ARelistingRebuildsThePagesAndTheCache) {
+TEST_F(Preview, ARelistingLeavesThePreviewsJobAsItWas) {
   SetThumbnailBox(504);
   MakeFolder(4);
   List();
   CPrintPreview* preview = Open();
   ASSERT_NE(preview, nullptr);
   EXPECT_EQ(preview->Info().GetMaxPage(), 2u);
-  Click(preview, kPreviewNext);
-  // Two more pictures: three pages.
+  // Two more pictures and a relisting: the job prints what it started from.
   WriteSolid(dir_ / "pic04.jpg", kColours[4], 160, 120);
   WriteSolid(dir_ / "pic05.jpg", kColours[5], 160, 120);
   list_->SendMessage(kWmListFolder, 0, 0);
   PumpMessages();
-  EXPECT_EQ(preview->Info().GetMaxPage(), 3u);
-  EXPECT_EQ(list_->PrintCache().SlotCount(), 6u);
-  EXPECT_EQ(preview->PageBitmap(1), nullptr);  // drawn again from the new records
+  ASSERT_EQ(list_->ItemCount(), 6);
+  EXPECT_EQ(preview->Info().GetMaxPage(), 2u);
+  EXPECT_EQ(list_->PrintJob().Paths().size(), 4u);
+  EXPECT_EQ(list_->PrintCache().SlotCount(), 4u);
   Click(preview, kPreviewNext);
-  EXPECT_EQ(preview->CurrentPage(), 3u);
-  ASSERT_NE(preview->PageBitmap(3), nullptr);
-  // Down to one picture: one page, and the preview shows it.
-  for (int i = 1; i < 6; ++i) {
-    char name[32];
-    wsprintfA(name, "pic%02d.jpg", i);
-    DeleteFileA((dir_ / name).c_str());
-  }
-  list_->SendMessage(kWmListFolder, 0, 0);
+  EXPECT_EQ(preview->CurrentPage(), 2u);
+  ASSERT_NE(preview->PageBitmap(2), nullptr);
+}
+
+// A preview of two selected photos of a folder without thumbnails: the worker makes them and
+// relists the folder while the preview is open; the pages still show both photos.
+TEST_F(Preview, APreviewOfTheSelectionKeepsItsPicturesWhileTheWorkerRelists) {
+  SetThumbnailBox(504);
+  MakeFolder(40);
+  list_->SendMessage(kWmListFolder, 0, reinterpret_cast<LPARAM>(dir_.Path().c_str()));
+  const unsigned listing = Browser().thumbnailClaims.ListingsOf(dir_.Path());
+  ASSERT_EQ(list_->ItemCount(), 40);
+  Select({3, 17});
+  CPrintPreview* preview = Open();
+  ASSERT_NE(preview, nullptr);
+  ASSERT_TRUE(preview->Info().PrintSelection());
+  EXPECT_EQ(preview->Info().GetMaxPage(), 1u);
+  ASSERT_TRUE(PumpUntil([&] { return Browser().thumbnailClaims.ListingsOf(dir_.Path()) > listing; }, 60000));
+  PumpMessages(200);
+  // Drawn again after the relisting, from the job's own copy of the paths.
+  preview->Refresh();
   PumpMessages();
   EXPECT_EQ(preview->Info().GetMaxPage(), 1u);
-  EXPECT_EQ(preview->CurrentPage(), 1u);
-  EXPECT_EQ(list_->PrintCache().SlotCount(), 1u);
+  HBITMAP page = preview->PageBitmap(1);
+  ASSERT_NE(page, nullptr);
+  BITMAP info{};
+  GetObjectA(page, sizeof info, &info);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, page);
+  const PrinterGeometry g = Geometry();
+  PrintMetrics m{g.horzRes, g.vertRes, g.dpiX, g.dpiY, ScreenDpi(), ScreenDpi()};
+  GridLayout grid = ComputeGridLayout(504, m);
+  auto at = [&](int slot) {
+    const PrintRect r = PlaceInCell(grid, m, slot, 160, 120);
+    return GetPixel(dc, MulDiv(r.x + r.width / 2, info.bmWidth, g.horzRes),
+                    MulDiv(r.y + r.height / 2, info.bmHeight, g.vertRes));
+  };
+  EXPECT_TRUE(Near(at(0), kColours[3]));
+  EXPECT_TRUE(Near(at(1), kColours[17 % 12]));
+  SelectObject(dc, old);
+  DeleteDC(dc);
 }
 
 TEST_F(Preview, ClosingTheMainWindowClosesThePreviewFirst) {

@@ -2,6 +2,9 @@
 
 #include "app/Resource.h"
 #include "browser/AnnotationResource.h"
+#include "browser/BrowserState.h"
+#include "framework/YieldPoint.h"
+#include "tests/browser/ThumbnailTestFiles.h"
 #include "tests/search/DialogDriver.h"
 #include "tests/search/FolderFixture.h"
 
@@ -81,6 +84,44 @@ TEST_F(Annotate, ThreeSelectedFilesGetOneRecordEachInIndexOrderFromAnEmptyDialog
   EXPECT_EQ(AnnotateWith("x"), "");
   EXPECT_EQ(StoreBytes(), StoreRecord("b.jpg", "old") + StoreRecord("a.jpg", "x") + StoreRecord("b.jpg", "x") +
                               StoreRecord("c.jpg", "x"));
+}
+
+// Forty photos without thumbnails: the worker makes them and asks for a relisting while the dialog
+// is up. The relisting waits for the dialog, and OK stores a record for each name selected when
+// the command was chosen.
+TEST_F(Annotate, TwoSelectedPhotosGetTheirRecordsWhileTheWorkerRelists) {
+  TempDir photos;
+  for (int i = 0; i < 40; ++i) {
+    char name[16];
+    wsprintfA(name, "p%02d.jpg", i);
+    ASSERT_TRUE(WriteTestJpeg(photos / name, 320, 240));
+  }
+  list_->SendMessage(kWmListFolder, 0, reinterpret_cast<LPARAM>(photos.Path().c_str()));
+  const unsigned listing = Browser().thumbnailClaims.ListingsOf(photos.Path());
+  ASSERT_EQ(list_->ItemCount(), 40);
+  Select({"p03.jpg", "p17.jpg"});
+  bool workerDone = false;
+  bool relistedInside = true;
+  int deferred = 0;
+  DialogDriver driver([&](HWND dialog) {
+    workerDone = PumpUntil([] { return AfxRunningWorkerCount() == 0; }, 60000);
+    PumpMessages(200);
+    relistedInside = Browser().thumbnailClaims.ListingsOf(photos.Path()) != listing;
+    deferred = DeferredMessageCount();
+    HWND edit = GetDlgItem(dialog, IDC_ANNOTATION_TEXT);
+    SetFocus(edit);
+    for (char c : std::string("Harbour")) SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(c), 1);
+    ClickButton(dialog, IDOK);
+  });
+  Command(ID_VIEW_ANNOTATE);
+  ASSERT_TRUE(driver.Ran());
+  EXPECT_TRUE(workerDone);
+  EXPECT_FALSE(relistedInside);
+  EXPECT_GE(deferred, 1);
+  EXPECT_EQ(ReadTestFile(photos / "Annotations"),
+            StoreRecord("p03.jpg", "Harbour") + StoreRecord("p17.jpg", "Harbour"));
+  // The relisting runs once the dialog has gone.
+  EXPECT_TRUE(PumpUntil([&] { return Browser().thumbnailClaims.ListingsOf(photos.Path()) > listing; }, 5000));
 }
 
 TEST_F(Annotate, CancelLeavesTheStoreAsItWas) {

@@ -1,6 +1,8 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,7 @@
 #include "image/JpegFile.h"
 #include "tests/app/AppFixture.h"
 #include "tests/support/TempDir.h"
+#include "viewer/MyScrollView.h"
 #include "viewer/MySlideShowView.h"
 #include "viewer/SlideShowFrame.h"
 #include "viewer/ViewerList.h"
@@ -31,6 +34,23 @@ void WritePicture(const std::string& path, uint32_t width, uint32_t height, uint
   ASSERT_TRUE(WriteJpegRgb(path.c_str(), rgb.data(), width, height, 95));
 }
 
+// A picture of noise, which keeps its size in the file: cut short, its last rows are missing.
+void WriteNoise(const std::string& path, uint32_t width, uint32_t height) {
+  std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
+  uint32_t state = 12345;
+  for (uint8_t& value : rgb) {
+    state = state * 1103515245u + 12345u;
+    value = static_cast<uint8_t>(state >> 24);
+  }
+  ASSERT_TRUE(WriteJpegRgb(path.c_str(), rgb.data(), width, height, 90));
+}
+
+int sleepsCounted = 0;
+void CountedSleep(unsigned milliseconds) {
+  ++sleepsCounted;
+  Sleep(milliseconds);
+}
+
 // The running program, a folder of three pictures listed in its list view, and transitions that
 // take no time.
 class SlideShow : public AppTest {
@@ -39,6 +59,8 @@ class SlideShow : public AppTest {
     AppTest::SetUp();
     SetSlidePacing({&FakeNow, &FakeSleep});
     ASSERT_TRUE(app_.InitInstance());
+    // The tests step the show with ticks of their own; those that let it run set the interval.
+    Frame()->SetSlideInterval(3600000);
     list_ = Frame()->ListView();
     for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) WritePicture(dir_ / name, 64, 48, 200, 10);
     List(dir_.Path());
@@ -52,7 +74,6 @@ class SlideShow : public AppTest {
     if (CSlideShowFrame* show = Frame() ? Frame()->SlideShowWindow() : nullptr) show->DestroyWindow();
     AppTest::TearDown();
     SetSlidePacing({});
-    Viewers().autoAdvancePaused = 0;
   }
   void List(const std::string& folder) {
     list_->SendMessage(kWmListFolder, 0, reinterpret_cast<LPARAM>(folder.c_str()));
@@ -141,7 +162,7 @@ TEST_F(SlideShow, OtherTimerIdsAndPausedTicksDoNothing) {
   PumpMessages();
   EXPECT_EQ(Shown(show), dir_ / "a.jpg");
   Key(show, VK_F4);
-  EXPECT_EQ(Viewers().autoAdvancePaused, 1);
+  EXPECT_TRUE(show->Paused());
   Tick();
   Tick();
   EXPECT_EQ(Shown(show), dir_ / "a.jpg");
@@ -274,7 +295,7 @@ TEST_F(SlideShow, ThePictureIsComposedAtTheTopLeftCorner) {
   HGDIOBJ old = SelectObject(memory, bitmap);
   RECT all{0, 0, client.right, client.bottom};
   FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  EXPECT_EQ(view->Present(memory, {0, 0}), TransitionStepCount(0, 64, 48, 0));
+  EXPECT_EQ(view->Present(memory, SlideTransitionChoice{0, 0}), TransitionStepCount(0, 64, 48, 0));
   COLORREF inside = GetPixel(memory, 32, 24);
   EXPECT_GT(GetRValue(inside), 150);
   EXPECT_LT(GetBValue(inside), 60);
@@ -291,9 +312,89 @@ TEST_F(SlideShow, AnUndecodableFileShowsBlackWithoutATransition) {
   CSlideShowFrame* show = Start({1});
   ASSERT_NE(show, nullptr);
   HDC dc = GetDC(show->View()->m_hWnd);
-  EXPECT_EQ(show->View()->Present(dc, {0, 0}), -1);
+  EXPECT_EQ(show->View()->Present(dc, SlideTransitionChoice{0, 0}), -1);
   ReleaseDC(show->View()->m_hWnd, dc);
   EXPECT_EQ(show->GetWindowText(), "b.jpg");
+}
+
+// The last picture makes the library warn. Its box stays up past the tick that ends the show: the
+// tick waits for the box, and the show closes afterwards without touching what it freed.
+TEST_F(SlideShow, AWarningBoxLeftUpPastTheTickEndsTheShowOnlyAfterIt) {
+  WriteNoise(dir_ / "c.jpg", 320, 240);
+  const std::string bytes = ReadTestFile(dir_ / "c.jpg");
+  ASSERT_TRUE(WriteTestFile(dir_ / "c.jpg", bytes.substr(0, bytes.size() * 3 / 4)));
+  DWORD boxUp = 0;
+  boxes_.HoldBoxes([&] {
+    if (!boxUp) boxUp = GetTickCount();
+    return GetTickCount() - boxUp > 4000;
+  });
+  Frame()->SetSlideInterval(3000);
+  CSlideShowFrame* show = Start({0, 1, 2});
+  ASSERT_NE(show, nullptr);
+  HWND window = show->m_hWnd;
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(window); }, 30000));
+  const auto shown = boxes_.Boxes();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].caption, "JPEG Error");
+  const auto& timeline = Frame()->SlideTimeline();
+  ASSERT_EQ(timeline.size(), 3u);
+  EXPECT_EQ(timeline[2].path, dir_ / "c.jpg");
+  EXPECT_GE(timeline[2].replacedAt - boxUp, 4000u);
+}
+
+// Screen-sized pictures and transitions at their real pace, the second one (effect 12, about 5 s at
+// 1280 x 1024) longer than the interval: every picture is whole on screen for the interval after
+// its transition, and a repaint replays no transition.
+TEST_F(SlideShow, EachPictureStaysWholeForTheIntervalAfterItsTransition) {
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) WritePicture(dir_ / name, 1280, 1024, 30, 200);
+  SetSlidePacing({nullptr, &CountedSleep});
+  srand(3);  // effects 14, 12, 13, whichever tests ran before
+  Frame()->SetSlideInterval(3000);
+  const DWORD started = GetTickCount();
+  CSlideShowFrame* show = Start({0, 1, 2});
+  ASSERT_NE(show, nullptr);
+  HWND window = show->m_hWnd;
+  ASSERT_TRUE(PumpUntil([&] { return !Frame()->SlideTimeline().empty(); }, 30000));
+  sleepsCounted = 0;
+  InvalidateRect(show->View()->m_hWnd, nullptr, TRUE);
+  UpdateWindow(show->View()->m_hWnd);
+  EXPECT_EQ(sleepsCounted, 0);
+  EXPECT_FALSE(show->View()->TransitionPending());
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(window); }, 90000));
+  const auto& timeline = Frame()->SlideTimeline();
+  ASSERT_EQ(timeline.size(), 3u);
+  DWORD transitionStart = started;
+  for (const auto& picture : timeline) {
+    EXPECT_GE(picture.replacedAt - picture.wholeAt, 2500u) << picture.path;
+    std::printf("%s: transition %lu ms, then whole for %lu ms\n", picture.path.c_str(),
+                picture.wholeAt - transitionStart, picture.replacedAt - picture.wholeAt);
+    transitionStart = picture.replacedAt;
+  }
+}
+
+// The pause belongs to one show: pausing from a viewer while the show is on screen pauses it, a
+// new show starts running, and a viewer's F4 leaves a show that is not on screen alone.
+TEST_F(SlideShow, ThePauseBelongsToTheShowOnScreen) {
+  CSlideShowFrame* show = Start({0, 1, 2});
+  ASSERT_NE(show, nullptr);
+  CViewerFrame* viewer = OpenViewer(dir_ / "a.jpg");
+  ASSERT_NE(viewer, nullptr);
+  ShowWindow(show->m_hWnd, SW_SHOW);
+  viewer->SendMessage(WM_KEYDOWN, VK_F4);
+  EXPECT_TRUE(show->Paused());
+  Tick();
+  EXPECT_EQ(Shown(show), dir_ / "a.jpg");
+  Key(show, VK_ESCAPE);
+  CSlideShowFrame* next = Start({0, 1});
+  ASSERT_NE(next, nullptr);
+  EXPECT_FALSE(next->Paused());
+  Tick();
+  EXPECT_EQ(Shown(next), dir_ / "b.jpg");
+  ShowWindow(next->m_hWnd, SW_HIDE);
+  viewer->SendMessage(WM_KEYDOWN, VK_F4);
+  EXPECT_FALSE(next->Paused());
+  viewer->SendMessage(WM_CLOSE);
+  PumpMessages();
 }
 
 TEST(SlideShowView, IsCreatableByName) {

@@ -58,7 +58,6 @@ class Viewers : public testing::Test {
     for (CWnd* viewer : std::vector<CWnd*>(::Viewers().windows.begin(), ::Viewers().windows.end()))
       viewer->SendMessage(WM_CLOSE);
     PumpMessages();
-    ::Viewers().autoAdvancePaused = 0;
   }
   TempDir dir_;
 };
@@ -142,15 +141,6 @@ TEST_F(Viewers, F2AndF3StepThroughTheViewerListInACircle) {
   ASSERT_EQ(::Viewers().windows.size(), 2u);
   first->SendMessage(WM_KEYDOWN, VK_F3);
   EXPECT_EQ(GetActiveWindow(), third->m_hWnd);
-}
-
-TEST_F(Viewers, F4InvertsThePauseFlag) {
-  CViewerFrame* viewer = OpenViewer(WritePicture(dir_, "a.jpg", 64, 48));
-  ASSERT_NE(viewer, nullptr);
-  viewer->View()->SendMessage(WM_KEYDOWN, VK_F4);
-  EXPECT_EQ(::Viewers().autoAdvancePaused, 1);
-  viewer->SendMessage(WM_KEYDOWN, VK_F4);
-  EXPECT_EQ(::Viewers().autoAdvancePaused, 0);
 }
 
 TEST_F(Viewers, ClosingRemovesTheWindowFromTheList) {
