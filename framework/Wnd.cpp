@@ -3,8 +3,6 @@
 #include <map>
 #include <mutex>
 
-#include "framework/WinApp.h"
-
 namespace {
 const char kBindingProperty[] = "LumavexWndObject";
 }  // namespace
@@ -121,11 +119,7 @@ void CWnd::FinishDestroy() {
   RemovePropA(hwnd, kBindingProperty);
   m_oldProc = nullptr;
   m_hWnd = nullptr;
-  CWinApp* app = AfxGetApp();
-  if (app && app->m_pMainWnd == this) {
-    app->SetMainWnd(nullptr);
-    PostQuitMessage(0);
-  }
+  if (quitWhenDestroyed_) PostQuitMessage(0);
   PostNcDestroy();
 }
 
