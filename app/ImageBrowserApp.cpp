@@ -5,10 +5,12 @@
 
 #include "app/MainFrame.h"
 #include "app/Resource.h"
+#include "browser/BrowserState.h"
 #include "framework/Dialog.h"
 #include "framework/MessageBox.h"
 #include "image/ImageSettings.h"
 #include "navigation/ProfileMruList.h"
+#include "program/Settings.h"
 #include "search/FindDlg.h"
 
 const CRuntimeClass CImageBrowserApp::kClass{"CImageBrowserApp", &CWinApp::kClass};
@@ -22,31 +24,27 @@ const MessageMap CImageBrowserApp::kMessageMap{
 
 CImageBrowserApp* TheApp() { return static_cast<CImageBrowserApp*>(AfxGetApp()); }
 
-int ThumbnailBoxForCode(int code) {
-  static constexpr int kBoxes[] = {48, 96, 144, 192, 504};
-  return code >= 0 && code < 5 ? kBoxes[code] : 0;
-}
-
 void CImageBrowserApp::FindApplicationFolder(HMODULE module) {
   char path[MAX_PATH];
   DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
+  std::string& appFolder = Browser().appFolder;
   if (length == 0 || length >= MAX_PATH) {
     AfxMessageBox("Error getting Application path", MB_OK);
-    m_appFolder.clear();
+    appFolder.clear();
     return;
   }
-  m_appFolder.assign(path, length);
-  size_t slash = m_appFolder.rfind('\\');
-  m_appFolder.resize(slash == std::string::npos ? 0 : slash);
+  appFolder.assign(path, length);
+  size_t slash = appFolder.rfind('\\');
+  appFolder.resize(slash == std::string::npos ? 0 : slash);
 }
 
 std::string CImageBrowserApp::StartFolder() const {
   CProfileMruList recent = RecentFolderList();
   recent.ReadList();
-  return recent[0].empty() ? m_appFolder : recent[0];
+  return recent[0].empty() ? Browser().appFolder : recent[0];
 }
 
-CMainFrame* CImageBrowserApp::MainFrame() const { return static_cast<CMainFrame*>(m_pMainWnd); }
+CMainFrame* CImageBrowserApp::MainFrame() const { return static_cast<CMainFrame*>(MainWnd()); }
 
 bool CImageBrowserApp::InitInstance() {
   CoInitialize(nullptr);
@@ -57,7 +55,7 @@ bool CImageBrowserApp::InitInstance() {
   FindApplicationFolder();
   InstallFindDialog();
 
-  int box = ThumbnailBoxForCode(GetProfileInt(kSettingsSection, kThumbnailSizeEntry, 1));
+  int box = ThumbnailBoxForCode(ReadThumbnailSizeCode());
   if (box) SetThumbnailBox(box);
 
   auto* frame = new CMainFrame;
@@ -65,7 +63,7 @@ bool CImageBrowserApp::InitInstance() {
     delete frame;
     return false;
   }
-  if (!m_pMainWnd) SetMainWnd(frame);
+  if (!MainWnd()) SetMainWnd(frame);
   frame->InitialUpdateFrame();
   frame->ShowWindow(SW_SHOWMAXIMIZED);
   frame->UpdateWindow();

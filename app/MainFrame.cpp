@@ -5,7 +5,6 @@
 #include <new>
 #include <utility>
 
-#include "app/ImageBrowserApp.h"
 #include "app/Resource.h"
 #include "browser/BrowserState.h"
 #include "browser/FileNames.h"
@@ -21,6 +20,7 @@
 #include "navigation/Favorites.h"
 #include "navigation/MailSender.h"
 #include "navigation/ProfileMruList.h"
+#include "program/Settings.h"
 #include "scan/ScanFiles.h"
 #include "search/FindDlg.h"
 #include "viewer/MyScrollView.h"
@@ -97,7 +97,7 @@ int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
   if (IsAvailable()) {
     SetParentWindow(m_hWnd);
     if (!OpenManager()) OnError(0);
-    TheApp()->GetProfileInt("Twain", "XferMode", TransferMechanism());
+    ReadTransferMode(TransferMechanism());
     SetTransferMechanism(1);
   }
   toolBar_.SetBarStyle(toolBar_.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
@@ -142,9 +142,7 @@ void CMainFrame::OnSort(UINT id) {
   if (CMyListView* list = ListView()) list->SortFiles(static_cast<int>(id - ID_SORT_NAME));
 }
 
-void CMainFrame::OnUpdateSort(CCmdUI& ui) {
-  ui.SetRadio(TheApp()->GetProfileInt(kSettingsSection, kSortByEntry, 0) == static_cast<int>(ui.id - ID_SORT_NAME));
-}
+void CMainFrame::OnUpdateSort(CCmdUI& ui) { ui.SetRadio(ReadSortOrder() == static_cast<int>(ui.id - ID_SORT_NAME)); }
 
 void CMainFrame::OnThumbnailSize(UINT id) {
   int code = ThumbnailCodeOfCommand(id);
@@ -153,11 +151,11 @@ void CMainFrame::OnThumbnailSize(UINT id) {
     list->PurgeThumbnails();
     list->PostMessage(kWmListFolder);
   }
-  TheApp()->WriteProfileInt(kSettingsSection, kThumbnailSizeEntry, code);
+  WriteThumbnailSizeCode(code);
 }
 
 void CMainFrame::OnUpdateThumbnailSize(CCmdUI& ui) {
-  ui.SetRadio(TheApp()->GetProfileInt(kSettingsSection, kThumbnailSizeEntry, 1) == ThumbnailCodeOfCommand(ui.id));
+  ui.SetRadio(ReadThumbnailSizeCode() == ThumbnailCodeOfCommand(ui.id));
   // The box belongs to the print job of an open preview.
   if (ActivePrintPreview()) ui.Enable(false);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The program's main window: toolbar, status bar and a 1 x 3 splitter with the folder tree, the
 // thumbnail list and the preview. Carries out the commands that concern the whole window.
+// Ownership: the application object creates it in InitInstance and makes it the main window; it
+// deletes itself with its window, which ends the message loop. User-interface thread only.
 #include <string>
 #include <vector>
 

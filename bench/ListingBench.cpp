@@ -17,6 +17,7 @@
 #include "app/ImageBrowserApp.h"
 #include "app/MainFrame.h"
 #include "bench/BenchSupport.h"
+#include "browser/BrowserState.h"
 #include "browser/ListMessages.h"
 #include "browser/MyListView.h"
 #include "browser/ThumbnailFiles.h"
@@ -94,7 +95,7 @@ int main(int argc, char** argv) {
   std::snprintf(marker, sizeof marker, "%s\\img%05d.cpg", folder.c_str(), count - 1);
   if (GetFileAttributesA(marker) == INVALID_FILE_ATTRIBUTES) {
     std::printf("making %d pictures and thumbnail files in %s ...\n", count, folder.c_str());
-    if (!Fill(folder, count, app.m_appFolder)) return 1;
+    if (!Fill(folder, count, Browser().appFolder)) return 1;
   }
   Pump();
 

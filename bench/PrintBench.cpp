@@ -13,6 +13,7 @@
 #include "app/ImageBrowserApp.h"
 #include "app/MainFrame.h"
 #include "bench/BenchSupport.h"
+#include "browser/BrowserState.h"
 #include "browser/ListMessages.h"
 #include "browser/MyListView.h"
 #include "browser/ThumbnailFiles.h"
@@ -99,7 +100,7 @@ int Print(const std::string& folder, const std::vector<std::string>& photos, int
   CMyListView* list = app.MainFrame()->ListView();
   // The thumbnail files first, so that no thumbnail worker decodes beside the job.
   for (const std::string& photo : photos) {
-    const std::string thumb = ThumbnailPathFor(photo, app.m_appFolder);
+    const std::string thumb = ThumbnailPathFor(photo, Browser().appFolder);
     if (GetFileAttributesA(thumb.c_str()) == INVALID_FILE_ATTRIBUTES) MakeThumbnailFile(photo, thumb);
   }
   SetThumbnailBox(96);

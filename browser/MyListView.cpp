@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/Resource.h"
 #include "browser/AnnotationDlg.h"
 #include "browser/AnnotationFile.h"
 #include "browser/BrowserState.h"
@@ -20,6 +19,8 @@
 #include "image/ImageSettings.h"
 #include "image/JpegFile.h"
 #include "navigation/Favorites.h"
+#include "program/CommandIds.h"
+#include "program/Settings.h"
 #include "viewer/MyScrollView.h"
 
 namespace {
@@ -237,8 +238,7 @@ LRESULT CMyListView::OnListFolder(WPARAM, LPARAM lParam) {
     CWaitCursor wait;
     if (!FolderHasReadableJpeg(currentFolder_)) return 0;
     scanner_.Scan(currentFolder_, kListPrefix, 0);
-    CWinApp* app = AfxGetApp();
-    scanner_.Sort(app ? app->GetProfileInt("Settings", "SortBy", 0) : 0);
+    scanner_.Sort(ReadSortOrder());
   }
   StartThumbnailWorker(currentFolder_, m_hWnd, Browser().thumbnailClaims, Browser().appFolder);
   int count = static_cast<int>(scanner_.Count());
@@ -545,7 +545,7 @@ void CMyListView::SortFiles(int order) {
   std::fill(loaded_.begin(), loaded_.end(), 0);
   slots_.Reset(static_cast<int>(scanner_.Count()), slots_.SlotCount());
   SendMessage(LVM_SETITEMCOUNT, scanner_.Count(), 0);
-  if (CWinApp* app = AfxGetApp()) app->WriteProfileInt("Settings", "SortBy", order);
+  WriteSortOrder(order);
 }
 
 void CMyListView::PurgeThumbnails() {

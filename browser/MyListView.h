@@ -3,6 +3,8 @@
 // detail list (report mode). A virtual list: item i shows record i of the folder scan, and its
 // picture is made from the item's thumbnail file on demand into one of a bounded number of slots
 // of the thumbnail image list (ThumbnailSlots); image 0 is the picture of an item still waiting.
+// Ownership: the main frame's splitter creates the view by its run-time class; it deletes itself
+// with its window. User-interface thread only; workers reach it only by posted messages.
 #include <map>
 #include <string>
 #include <unordered_set>

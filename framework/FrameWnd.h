@@ -4,6 +4,8 @@
 // application; keeps menu items in line with the update rules, never carries out a disabled
 // command, and shows command prompts in the status bar. The keyboard focus that reaches the frame
 // (at activation, or given to the frame itself) goes on to its active view.
+// Ownership: made with new by its opener; once created it deletes itself with its window.
+// User-interface thread only.
 #include "framework/StandardIds.h"
 #include "framework/Wnd.h"
 

@@ -1,6 +1,8 @@
 #pragma once
 // Views: the child windows that fill a frame's client area or a splitter pane. A view becomes the
 // frame's active view when the user clicks into it, and gets the frame's commands first.
+// Ownership: a frame or splitter creates its views by run-time class; a view deletes itself with
+// its window. User-interface thread only.
 #include "framework/Wnd.h"
 
 #include <commctrl.h>

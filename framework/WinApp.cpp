@@ -31,14 +31,24 @@ CWinApp::CWinApp(const char* appName) : appName_(appName ? appName : "") {
 }
 
 CWinApp::~CWinApp() {
+  // A main window that outlives the application no longer ends a loop.
+  if (CWnd* wnd = MainWnd()) wnd->SetQuitWhenDestroyed(false);
   if (g_app == this) g_app = nullptr;
 }
 
-HWND CWinApp::MainWindowHandle() const { return m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr; }
+CWnd* CWinApp::MainWnd() const {
+  CWnd* wnd = mainWnd_.load();
+  HWND hwnd = mainWindowHandle_.load();
+  return wnd && hwnd && CWnd::FromHandle(hwnd) == wnd ? wnd : nullptr;
+}
+
+HWND CWinApp::MainWindowHandle() const { return MainWnd() ? mainWindowHandle_.load() : nullptr; }
 
 void CWinApp::SetMainWnd(CWnd* wnd) {
-  m_pMainWnd = wnd;
+  if (CWnd* old = MainWnd(); old && old != wnd) old->SetQuitWhenDestroyed(false);
+  mainWnd_.store(wnd);
   mainWindowHandle_.store(wnd ? wnd->m_hWnd : nullptr);
+  if (wnd) wnd->SetQuitWhenDestroyed(true);
 }
 
 void CWinApp::SetRegistryKey(const char* company) {
@@ -70,7 +80,7 @@ bool CWinApp::WriteProfileString(const char* section, const char* entry, const c
 bool CWinApp::DeleteProfileSection(const char* section) const { return profile_.DeleteSection(section); }
 
 void CWinApp::OnAppExit() {
-  if (m_pMainWnd) m_pMainWnd->PostMessage(WM_CLOSE);
+  if (CWnd* main = MainWnd()) main->PostMessage(WM_CLOSE);
 }
 
 bool CWinApp::PreTranslateMessage(MSG* msg) {
@@ -83,15 +93,16 @@ bool CWinApp::PreTranslateMessage(MSG* msg) {
   }
   // Thread messages and messages of windows outside the main window (a scanner's dialogs, for
   // instance) are offered to the main window too.
-  HWND main = MainWindowHandle();
-  if (main && topLevel != main) return m_pMainWnd->PreTranslateMessage(msg);
+  CWnd* main = MainWnd();
+  if (main && topLevel != main->m_hWnd) return main->PreTranslateMessage(msg);
   return false;
 }
 
 bool CWinApp::OnIdle(long count) {
-  if (count == 0 && m_pMainWnd && m_pMainWnd->m_hWnd) {
-    m_pMainWnd->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
-    m_pMainWnd->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, true);
+  CWnd* main = MainWnd();
+  if (count == 0 && main) {
+    main->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+    main->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, true);
   }
   return false;
 }
@@ -155,7 +166,7 @@ int AfxWinMain() {
   CWinApp* app = AfxGetApp();
   if (!app) return -1;
   if (!app->InitInstance()) {
-    if (app->m_pMainWnd) app->m_pMainWnd->DestroyWindow();
+    if (CWnd* main = app->MainWnd()) main->DestroyWindow();
     return AfxEndProcess(app->ExitInstance());
   }
   return AfxEndProcess(app->Run());

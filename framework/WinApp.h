@@ -1,6 +1,8 @@
 #pragma once
 // The application object: start-up hook, the message loop with pre-translation, accelerators and
 // idle processing, the registry profile and the wait cursor.
+// Ownership: the program makes exactly one, lives through the message loop and destroys it last;
+// user-interface thread only, except MainWindowHandleAnyThread and the profile's plain reads.
 #include <windows.h>
 
 #include <atomic>
@@ -51,11 +53,14 @@ class CWinApp : public CCmdTarget {
   void EndWaitCursor();
 
   const std::string& AppName() const { return appName_; }
+  // The main window, or null once its window is gone (the application is not told: it asks
+  // whether the handle still belongs to the object).
+  CWnd* MainWnd() const;
   HWND MainWindowHandle() const;
-  // The main window's handle as last set by SetMainWnd, readable from worker threads (which must
-  // not touch the window object itself).
-  HWND MainWindowHandleAnyThread() const { return mainWindowHandle_.load(); }
-  // Makes `wnd` (created) the main window, or clears it.
+  // The same, readable from worker threads (which must not touch the window object itself).
+  HWND MainWindowHandleAnyThread() const { return MainWindowHandle(); }
+  // Makes `wnd` (created) the main window, or clears it. The main window ends the message loop
+  // when it is destroyed.
   void SetMainWnd(CWnd* wnd);
   DWORD ThreadId() const { return threadId_; }
 
@@ -68,11 +73,11 @@ class CWinApp : public CCmdTarget {
   void OnFileNew() {}  // no document types: nothing to make
   void OnAppExit();
 
-  CWnd* m_pMainWnd = nullptr;
   HINSTANCE m_hInstance = nullptr;
 
  private:
   std::string appName_;
+  std::atomic<CWnd*> mainWnd_{nullptr};
   std::atomic<HWND> mainWindowHandle_{nullptr};
   RegistryProfile profile_;
   std::vector<std::string> recentFiles_;

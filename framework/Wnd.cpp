@@ -4,7 +4,6 @@
 #include <mutex>
 
 #include "framework/MessageBox.h"
-#include "framework/WinApp.h"
 #include "framework/YieldPoint.h"
 
 namespace {
@@ -123,11 +122,7 @@ void CWnd::FinishDestroy() {
   RemovePropA(hwnd, kBindingProperty);
   m_oldProc = nullptr;
   m_hWnd = nullptr;
-  CWinApp* app = AfxGetApp();
-  if (app && app->m_pMainWnd == this) {
-    app->SetMainWnd(nullptr);
-    PostQuitMessage(0);
-  }
+  if (quitWhenDestroyed_) PostQuitMessage(0);
   PostNcDestroy();
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // A window object owns one HWND. One shared window procedure finds the object of a handle and
 // dispatches through its message map; windows of system classes are subclassed.
+// Ownership: whoever makes a window object destroys it, unless its class deletes itself in
+// PostNcDestroy (frames, viewer windows); user-interface thread only.
 #include <windows.h>
 
 #include <string>
@@ -52,6 +54,9 @@ class CWnd : public CCmdTarget {
   virtual bool PreTranslateMessage(MSG* msg) { return false; }
   // Called after the window is gone; windows that own themselves delete themselves here.
   virtual void PostNcDestroy() {}
+  // Whether the window posts the quit message that ends the message loop when it is destroyed:
+  // the main window does (the application sets this when it makes a window its main window).
+  void SetQuitWhenDestroyed(bool quit) { quitWhenDestroyed_ = quit; }
 
   virtual bool OnWmCommand(WPARAM wParam, LPARAM lParam);
   virtual bool OnWmNotify(WPARAM wParam, LPARAM lParam, LRESULT* result);
@@ -88,4 +93,5 @@ class CWnd : public CCmdTarget {
     LPARAM lParam = 0;
   };
   CurrentMessage m_current;
+  bool quitWhenDestroyed_ = false;
 };

@@ -1,6 +1,8 @@
 #pragma once
 // The picture object: one pixel block with its size, loaded from a JPEG file, and the shared way
 // of painting a picture into a window or onto a printer page.
+// Ownership: whoever reads a picture owns it (a view as a member, a print job for one cell) and
+// frees it; one thread at a time, any thread.
 #include <windows.h>
 
 #include <cstdint>

@@ -15,6 +15,7 @@
 
 #include "menus/MenuGdi.h"
 #include "menus/SubclassWnd.h"
+#include "program/CommandIds.h"
 
 class CFrameWnd;
 
@@ -42,7 +43,7 @@ class CCoolMenuManager : public CSubclassWnd {
   // Commands of the favourites list that show a folder or a file image.
   static constexpr UINT kFirstFavorite = 32901;
   static constexpr UINT kLastImagedFavorite = 32950;
-  static constexpr UINT kFavoritesBitmap = 135;
+  static constexpr UINT kFavoritesBitmap = IDB_FAVORITES_IMAGES;
 
   CCoolMenuManager();
   ~CCoolMenuManager() override;

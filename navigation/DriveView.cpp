@@ -14,7 +14,7 @@
 #include "viewer/MyScrollView.h"
 
 namespace {
-constexpr UINT kAddToFavoritesCommand = 32776;
+constexpr UINT kAddToFavoritesCommand = ID_FAVORITES_ADD;
 
 // The image of a drive of type `type`, or -1 for drives the tree does not show.
 int DriveImage(UINT type) {

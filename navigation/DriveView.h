@@ -5,11 +5,14 @@
 // clears the preview. Drive watcher threads keep the expanded parts of fixed, network and RAM
 // drives in line with the disk; removable and CD-ROM drives are checked by volume serial number
 // whenever an item on them is expanded or chosen.
+// Ownership: the main frame's splitter creates the view; it deletes itself with its window and
+// stops its drive watchers first. User-interface thread only; watchers post to it.
 #include <string>
 #include <vector>
 
 #include "framework/View.h"
 #include "navigation/VolumeSerials.h"
+#include "program/CommandIds.h"
 
 class CDriveView : public CTreeView {
  public:
@@ -18,8 +21,8 @@ class CDriveView : public CTreeView {
   const MessageMap& GetMessageMap() const override { return kMessageMap; }
 
   // Resources of the program the tree uses: the strip of seven item images and the context menu.
-  static constexpr UINT kItemImagesBitmap = 101;
-  static constexpr UINT kContextMenu = 139;
+  static constexpr UINT kItemImagesBitmap = IDB_TREE_IMAGES;
+  static constexpr UINT kContextMenu = IDR_CONTEXT_TREE;
   // Item images.
   enum Image { kFixedDrive, kRemovableDrive, kCdromDrive, kNetworkDrive, kRamDisk, kFolder, kFolderSelected };
 

@@ -4,11 +4,13 @@
 
 #include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
+#include "program/CommandIds.h"
+#include "program/Settings.h"
 
 namespace {
-constexpr UINT kRecentFolderCommand = 32891;
+constexpr UINT kRecentFolderCommand = ID_RECENT_FOLDER_FIRST;
 constexpr int kRecentFolderSlots = 5;
-constexpr UINT kFavoriteCommand = 32901;
+constexpr UINT kFavoriteCommand = ID_FAVORITE_FIRST;
 constexpr int kFavoriteSlots = 50;
 }  // namespace
 
@@ -115,10 +117,10 @@ void CProfileMruList::UpdateMenu(CMenuCmdUI& item) {
 }
 
 CProfileMruList RecentFolderList() {
-  return CProfileMruList(kRecentFolderCommand, "RecentFolders", "RecentFolder%d", kRecentFolderSlots,
+  return CProfileMruList(kRecentFolderCommand, kRecentFoldersSection, kRecentFolderEntry, kRecentFolderSlots,
                          "Recent Folders List");
 }
 
 CProfileMruList FavoriteList() {
-  return CProfileMruList(kFavoriteCommand, "Favorites", "Favorites%d", kFavoriteSlots, "Favorites List");
+  return CProfileMruList(kFavoriteCommand, kFavoritesSection, kFavoriteEntry, kFavoriteSlots, "Favorites List");
 }

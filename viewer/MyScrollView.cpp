@@ -9,15 +9,16 @@
 #include "framework/WinApp.h"
 #include "image/JpegFile.h"
 #include "navigation/Favorites.h"
+#include "program/CommandIds.h"
 #include "viewer/PagePicture.h"
 #include "viewer/SlideShowFrame.h"
 #include "viewer/ViewerList.h"
 #include "viewer/Wallpaper.h"
 
 namespace {
-constexpr UINT kPreviewContextMenu = 140;
-constexpr UINT kAddToFavoritesCommand = 32776;
-constexpr UINT kWallpaperCommand = 32797;
+constexpr UINT kPreviewContextMenu = IDR_CONTEXT_PREVIEW;
+constexpr UINT kAddToFavoritesCommand = ID_FAVORITES_ADD;
+constexpr UINT kWallpaperCommand = ID_VIEW_WALLPAPER;
 
 bool IsPrinterContext(HDC dc) { return GetDeviceCaps(dc, TECHNOLOGY) == DT_RASPRINTER; }
 }  // namespace

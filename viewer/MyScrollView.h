@@ -1,6 +1,8 @@
 #pragma once
 // One picture scaled to its window: the preview pane of the main window and the only pane of a
 // viewer window.
+// Ownership: the main frame's splitter or a viewer window (made by OpenViewer) creates the view;
+// view and viewer window each delete themselves with their windows. User-interface thread only.
 #include <memory>
 #include <new>
 #include <string>

@@ -7,9 +7,12 @@
 
 #include "app/ImageBrowserApp.h"
 #include "app/MainFrame.h"
+#include "browser/BrowserState.h"
 #include "framework/MessageBox.h"
 #include "image/ImageSettings.h"
+#include "program/Settings.h"
 #include "tests/support/MessagePump.h"
+#include "viewer/ViewerList.h"
 
 inline constexpr char kProgramKey[] = "Software\\Local AppWizard-Generated Applications\\Lumavex";
 
@@ -24,7 +27,7 @@ class AppTest : public testing::Test {
     RegDeleteTreeA(HKEY_CURRENT_USER, kProgramKey);
   }
   void CloseFrame() {
-    if (app_.m_pMainWnd) app_.m_pMainWnd->DestroyWindow();
+    if (CWnd* main = app_.MainWnd()) main->DestroyWindow();
     PumpMessages();
   }
   // Starts the program as a fresh process would, closing a frame already running.

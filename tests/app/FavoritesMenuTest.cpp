@@ -96,7 +96,7 @@ class FavoritesMenu : public AppTest {
     app_.DeleteProfileSection("RecentFolders");
   }
   void TearDown() override {
-    for (CWnd* viewer : std::vector<CWnd*>(app_.m_viewers.windows.begin(), app_.m_viewers.windows.end()))
+    for (CWnd* viewer : std::vector<CWnd*>(Viewers().windows.begin(), Viewers().windows.end()))
       viewer->SendMessage(WM_CLOSE);
     PumpMessages();
     AppTest::TearDown();
@@ -162,8 +162,8 @@ TEST_F(FavoritesMenu, AFolderAndAFileAreListedAndOpenedFromTheMenu) {
   // The file opens in a viewer window.
   Command(ID_FAVORITE_FIRST);
   PumpMessages();
-  ASSERT_EQ(app_.m_viewers.windows.size(), 1u);
-  auto* viewer = static_cast<CViewerFrame*>(app_.m_viewers.windows.front());
+  ASSERT_EQ(Viewers().windows.size(), 1u);
+  auto* viewer = static_cast<CViewerFrame*>(Viewers().windows.front());
   EXPECT_TRUE(SamePath(viewer->PicturePath(), picture));
   EXPECT_EQ(viewer->GetWindowText(), "IMG.0001.jpg");
 
@@ -205,7 +205,7 @@ TEST_F(FavoritesMenu, CommandsPastTheListsDoNothing) {
   Command(ID_RECENT_FOLDER_LAST);
   PumpMessages();
   EXPECT_EQ(Frame()->DriveView()->CurrentFolder(), shown);
-  EXPECT_TRUE(app_.m_viewers.windows.empty());
+  EXPECT_TRUE(Viewers().windows.empty());
 }
 
 TEST_F(FavoritesMenu, AMissingShortcutFileMakesTheFavoriteDoNothing) {
@@ -215,7 +215,7 @@ TEST_F(FavoritesMenu, AMissingShortcutFileMakesTheFavoriteDoNothing) {
   std::string shown = Frame()->DriveView()->CurrentFolder();
   Command(ID_FAVORITE_FIRST);
   PumpMessages();
-  EXPECT_TRUE(app_.m_viewers.windows.empty());
+  EXPECT_TRUE(Viewers().windows.empty());
   EXPECT_EQ(Frame()->DriveView()->CurrentFolder(), shown);
 }
 
@@ -228,7 +228,7 @@ TEST_F(FavoritesMenu, AFolderNamedWithADotIsShownAsAFolder) {
   Command(ID_FAVORITE_FIRST);
   PumpMessages();
   EXPECT_TRUE(SamePath(Frame()->DriveView()->CurrentFolder(), folder));
-  EXPECT_TRUE(app_.m_viewers.windows.empty());
+  EXPECT_TRUE(Viewers().windows.empty());
 }
 
 TEST_F(FavoritesMenu, ADriveRootIsAFavoriteWithAName) {
@@ -307,11 +307,11 @@ TEST_F(FavoritesMenu, OneFileNameFromTwoFoldersMakesTwoFavoritesEachOpeningItsOw
   for (const auto& [id, picture] : expected) {
     Command(id);
     PumpMessages();
-    ASSERT_FALSE(app_.m_viewers.windows.empty());
-    auto* viewer = static_cast<CViewerFrame*>(app_.m_viewers.windows.back());
+    ASSERT_FALSE(Viewers().windows.empty());
+    auto* viewer = static_cast<CViewerFrame*>(Viewers().windows.back());
     EXPECT_TRUE(SamePath(viewer->PicturePath(), picture)) << viewer->PicturePath();
   }
-  EXPECT_EQ(app_.m_viewers.windows.size(), 2u);
+  EXPECT_EQ(Viewers().windows.size(), 2u);
 }
 
 TEST_F(FavoritesMenu, ThePreviewOffersWallpaperAndFavoritesOnlyWithAPicture) {

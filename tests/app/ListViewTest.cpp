@@ -36,7 +36,7 @@ class ListView : public AppTest {
     list_ = Frame()->ListView();
   }
   void TearDown() override {
-    for (CWnd* viewer : std::vector<CWnd*>(app_.m_viewers.windows.begin(), app_.m_viewers.windows.end()))
+    for (CWnd* viewer : std::vector<CWnd*>(Viewers().windows.begin(), Viewers().windows.end()))
       viewer->SendMessage(WM_CLOSE);
     AppTest::TearDown();
   }
@@ -163,7 +163,7 @@ TEST_F(ListView, ADriveRootIsSearchedAndJoinedWithoutADoubledSeparator) {
     if (list_->ItemPath(i) == photo) index = i;
   ASSERT_GE(index, 0);
   EXPECT_EQ(list_->Records()[static_cast<size_t>(index)].baseFolder, root);
-  DWORD attributes = GetFileAttributesA((app_.m_appFolder + "\\DRVE_S").c_str());
+  DWORD attributes = GetFileAttributesA((Browser().appFolder + "\\DRVE_S").c_str());
   EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
@@ -452,8 +452,8 @@ TEST_F(ListView, AHugePhotoIsThumbnailedAndViewedOrSkippedButNeverCrashes) {
   }
   list_->StepTo(0);
   list_->OpenSelected();
-  ASSERT_EQ(app_.m_viewers.windows.size(), 1u);
-  auto* viewer = static_cast<CViewerFrame*>(app_.m_viewers.windows.front());
+  ASSERT_EQ(Viewers().windows.size(), 1u);
+  auto* viewer = static_cast<CViewerFrame*>(Viewers().windows.front());
   EXPECT_EQ(viewer->PicturePath(), dir_ / "huge.jpg");
   EXPECT_TRUE(IsWindow(viewer->m_hWnd));
   PumpMessages();
@@ -751,8 +751,8 @@ TEST_F(ListView, AClickShowsTheItemInThePreviewAndADoubleClickOpensIt) {
   dbl.hdr = {list_->m_hWnd, 0xE901, NM_DBLCLK};
   dbl.iItem = 1;
   Frame()->Splitter().SendMessage(WM_NOTIFY, 0xE901, reinterpret_cast<LPARAM>(&dbl));
-  ASSERT_EQ(app_.m_viewers.windows.size(), 1u);
-  EXPECT_EQ(static_cast<CViewerFrame*>(app_.m_viewers.windows.front())->PicturePath(), dir_ / "b.jpg");
+  ASSERT_EQ(Viewers().windows.size(), 1u);
+  EXPECT_EQ(static_cast<CViewerFrame*>(Viewers().windows.front())->PicturePath(), dir_ / "b.jpg");
 }
 
 TEST_F(ListView, OpenAndSelectAllActOnTheSelection) {
@@ -764,8 +764,8 @@ TEST_F(ListView, OpenAndSelectAllActOnTheSelection) {
   EXPECT_EQ(list_->SelectedCount(), 3);
   EXPECT_TRUE(Frame()->IsCommandEnabled(ID_FILE_OPEN));
   Command(ID_FILE_OPEN);
-  ASSERT_EQ(app_.m_viewers.windows.size(), 3u);
-  EXPECT_EQ(static_cast<CViewerFrame*>(app_.m_viewers.windows.back())->PicturePath(), dir_ / "c.jpg");
+  ASSERT_EQ(Viewers().windows.size(), 3u);
+  EXPECT_EQ(static_cast<CViewerFrame*>(Viewers().windows.back())->PicturePath(), dir_ / "c.jpg");
 }
 
 TEST_F(ListView, TheWorkersListingRequestRelistsTheCurrentFolder) {

@@ -51,7 +51,7 @@ TEST_F(MainFrame, ThreePanesOfTheRightKindsWithTheInitialWidths) {
   app_.SetRegistryKey(kRegistryCompany);
   auto* frame = new CMainFrame;
   ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME));
-  app_.m_pMainWnd = frame;
+  app_.SetMainWnd(frame);
   // Not yet shown: the client area is the one the panes were made for.
   int w = frame->GetClientRect().right;
   CSplitterWnd& splitter = frame->Splitter();
@@ -270,7 +270,7 @@ TEST_F(MainFrame, CloseAllWindowsClosesEveryViewerWindow) {
   Command(ID_VIEW_CLOSE_ALL);
   PumpMessages();
   for (HWND hwnd : windows) EXPECT_FALSE(IsWindow(hwnd));
-  EXPECT_TRUE(app_.m_viewers.windows.empty());
+  EXPECT_TRUE(Viewers().windows.empty());
   EXPECT_FALSE(Enabled(Frame(), ID_VIEW_CLOSE_ALL));
 }
 
@@ -282,11 +282,11 @@ TEST_F(MainFrame, CloseAllWindowsAfterAViewerWasDestroyedWithoutClosing) {
   std::vector<HWND> windows;
   for (int i = 0; i < 3; ++i) windows.push_back(OpenViewer(path)->m_hWnd);
   ASSERT_TRUE(DestroyWindow(windows[1]));
-  EXPECT_EQ(app_.m_viewers.windows.size(), 2u);
+  EXPECT_EQ(Viewers().windows.size(), 2u);
   Command(ID_VIEW_CLOSE_ALL);
   PumpMessages();
   for (HWND hwnd : windows) EXPECT_FALSE(IsWindow(hwnd));
-  EXPECT_TRUE(app_.m_viewers.windows.empty());
+  EXPECT_TRUE(Viewers().windows.empty());
 }
 
 TEST_F(MainFrame, TheActivePaneHasTheKeyboardFocusAfterStartAndWhenAViewerCloses) {

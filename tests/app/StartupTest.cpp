@@ -34,14 +34,14 @@ TEST_F(Startup, FirstRunShowsTheMaximisedFrameAndStartsInTheProgramFolder) {
   EXPECT_TRUE(IsZoomed(hwnd));
   EXPECT_EQ(Frame()->GetWindowText(), "Lumavex");
   EXPECT_TRUE(Frame()->IsKindOf(&CMainFrame::kClass));
-  EXPECT_EQ(app_.m_appFolder, ExeFolder());
+  EXPECT_EQ(Browser().appFolder, ExeFolder());
   EXPECT_EQ(Frame()->ShownFolder(), ExeFolder());
   EXPECT_EQ(g_thumbnailWidth, 96);
   EXPECT_EQ(g_thumbnailHeight, 96);
   EXPECT_EQ(g_wallpaperWidth, 504);
   EXPECT_EQ(app_.Profile().Root(), kProgramKey);
   EXPECT_TRUE(boxes_.Boxes().empty());
-  EXPECT_TRUE(app_.m_viewers.windows.empty());
+  EXPECT_TRUE(Viewers().windows.empty());
   EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrA(hwnd, GCLP_HICON)) != nullptr, true);
 
   HMENU bar = GetMenu(hwnd);
@@ -65,7 +65,7 @@ TEST_F(Startup, ThumbnailSizeSettingChoosesTheBox) {
     ASSERT_TRUE(app_.InitInstance());
     EXPECT_EQ(g_thumbnailWidth, c.box) << "code " << static_cast<int>(c.code);
     EXPECT_EQ(g_thumbnailHeight, c.box);
-    app_.m_pMainWnd->DestroyWindow();
+    app_.MainWnd()->DestroyWindow();
     PumpMessages();
   }
 }
@@ -127,9 +127,9 @@ TEST_F(Startup, UnreadableProgramPathIsReportedAndLeavesTheFolderEmpty) {
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].text, "Error getting Application path");
   EXPECT_EQ(shown[0].type, static_cast<UINT>(MB_OK));
-  EXPECT_EQ(app_.m_appFolder, "");
+  EXPECT_EQ(Browser().appFolder, "");
   app_.FindApplicationFolder();
-  EXPECT_EQ(app_.m_appFolder, ExeFolder());
+  EXPECT_EQ(Browser().appFolder, ExeFolder());
 }
 
 TEST_F(Startup, SettingsAreNotWrittenByStartingUp) {
@@ -251,7 +251,7 @@ TEST_F(Startup, ExitCommandClosesTheProgram) {
   Frame()->SendMessage(WM_COMMAND, ID_APP_EXIT);
   PumpUntil([hwnd] { return !IsWindow(hwnd); });
   EXPECT_FALSE(IsWindow(hwnd));
-  EXPECT_EQ(app_.m_pMainWnd, nullptr);
+  EXPECT_EQ(app_.MainWnd(), nullptr);
 }
 
 }  // namespace

@@ -143,7 +143,7 @@ TEST_F(CommandRoute, MenuItemsFollowTheUpdateRulesWhenTheirMenuOpens) {
 }
 
 TEST_F(CommandRoute, ExitClosesTheMainWindowAndEndsTheLoop) {
-  app_.m_pMainWnd = frame_;
+  app_.SetMainWnd(frame_);
   HWND hwnd = frame_->m_hWnd;
   Command(ID_APP_EXIT);
   MSG msg;
@@ -157,7 +157,7 @@ TEST_F(CommandRoute, ExitClosesTheMainWindowAndEndsTheLoop) {
   }
   EXPECT_TRUE(quit);
   EXPECT_FALSE(IsWindow(hwnd));
-  EXPECT_EQ(app_.m_pMainWnd, nullptr);
+  EXPECT_EQ(app_.MainWnd(), nullptr);
   frame_ = nullptr;
 }
 

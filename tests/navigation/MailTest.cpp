@@ -112,7 +112,7 @@ class Mail : public AppTest {
     SetEnvironmentVariableA("LUMAVEX_MAIL_PUMP", nullptr);
   }
   void TearDown() override {
-    for (CWnd* viewer : std::vector<CWnd*>(app_.m_viewers.windows.begin(), app_.m_viewers.windows.end()))
+    for (CWnd* viewer : std::vector<CWnd*>(Viewers().windows.begin(), Viewers().windows.end()))
       viewer->SendMessage(WM_CLOSE);
     AppTest::TearDown();
   }
@@ -232,8 +232,8 @@ TEST_F(Mail, DuringTheCallTheFrameAndTheViewersTakeNoInputAndAfterItTheFrameIsBa
   Click(0, false);
   Frame()->SetActiveView(list_);
   Command(ID_FILE_OPEN);
-  ASSERT_EQ(app_.m_viewers.windows.size(), 1u);
-  HWND viewer = app_.m_viewers.windows.front()->m_hWnd;
+  ASSERT_EQ(Viewers().windows.size(), 1u);
+  HWND viewer = Viewers().windows.front()->m_hWnd;
   ASSERT_TRUE(IsWindowVisible(viewer) && IsWindowEnabled(viewer));
   Command(ID_FILE_SEND_MAIL);
   auto calls = Calls();

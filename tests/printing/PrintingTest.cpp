@@ -53,7 +53,7 @@ class Printing : public AppTest {
     list_ = Frame()->ListView();
   }
   void TearDown() override {
-    for (CWnd* viewer : std::vector<CWnd*>(app_.m_viewers.windows.begin(), app_.m_viewers.windows.end()))
+    for (CWnd* viewer : std::vector<CWnd*>(Viewers().windows.begin(), Viewers().windows.end()))
       viewer->SendMessage(WM_CLOSE);
     if (CPrintPreview* preview = ActivePrintPreview()) preview->Close();
     AppTest::TearDown();

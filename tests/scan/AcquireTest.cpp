@@ -187,7 +187,7 @@ TEST_F(Scanning, ClosingTheProgramWithTheSourceEnabledClosesAndUnloadsEverything
   ASSERT_TRUE(PumpUntilState(5));
   FinalStateWatch watch(Frame());
   Frame()->PostMessage(WM_CLOSE);
-  ASSERT_TRUE(PumpUntil([&] { return app_.m_pMainWnd == nullptr || Frame() == nullptr; }));
+  ASSERT_TRUE(PumpUntil([&] { return app_.MainWnd() == nullptr || Frame() == nullptr; }));
   EXPECT_EQ(watch.State(), 1);
   EXPECT_EQ(CountLog("0001 0009 0501"), 1);
   EXPECT_EQ(CountLog("0001 0003 0402"), 1);
