@@ -7,6 +7,7 @@
 #include "app/Resource.h"
 #include "framework/Dialog.h"
 #include "framework/MessageBox.h"
+#include "framework/PathText.h"
 #include "image/ImageSettings.h"
 #include "navigation/ProfileMruList.h"
 #include "search/FindDlg.h"
@@ -28,9 +29,9 @@ int ThumbnailBoxForCode(int code) {
 }
 
 void CImageBrowserApp::FindApplicationFolder(HMODULE module) {
-  char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) {
+  char path[kPathBytes];
+  DWORD length = GetModuleFileNameA(module, path, kPathBytes);
+  if (length == 0 || length >= kPathBytes) {
     AfxMessageBox("Error getting Application path", MB_OK);
     m_appFolder.clear();
     return;

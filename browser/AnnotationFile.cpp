@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "browser/FileNames.h"
+#include "framework/PathText.h"
 
 namespace {
 
@@ -23,8 +24,6 @@ class FileHandle {
  private:
   HANDLE handle_;
 };
-
-bool IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }
 
 // Parses the whole file from its start into `map`; returns the end of its last complete record,
 // or false when a read fails.
@@ -47,7 +46,7 @@ bool ParseFile(HANDLE file, AnnotationMap& map, uint64_t& completeEnd) {
     pending.resize(had + got);
     if (got == 0) break;
     readSoFar += got;
-    const AnnotationParse parse = ParseAnnotations(pending, map);
+    const AnnotationParse parse = ParseAnnotations(pending, map, &TextFromLegacy);
     // Keep only the record that is still incomplete for the next chunk.
     consumed += parse.completeEnd;
     completeEnd = consumed;
@@ -77,8 +76,10 @@ bool TouchAnnotationFile(const std::string& path) {
 bool AppendAnnotations(const std::string& path, const std::vector<std::string>& names, const std::string& text) {
   if (names.empty()) return true;
   std::string records;
-  const std::string cutText = CutAnnotationPart(text, &IsLeadByte);
-  for (const std::string& name : names) AppendAnnotationRecord(records, CutAnnotationPart(name, &IsLeadByte), cutText);
+  const std::string cutText = CutAnnotationPart(text);
+  for (const std::string& name : names) {
+    if (name.size() <= kMaxAnnotationPart) AppendAnnotationRecord(records, name, cutText);
+  }
   if (records.size() > 0xFFFFFFFFu) return false;
   // Others may read while we write, nobody else may write: appends never interleave.
   FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,

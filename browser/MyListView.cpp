@@ -12,6 +12,7 @@
 #include "browser/ThumbnailWorker.h"
 #include "framework/File.h"
 #include "framework/FrameWnd.h"
+#include "framework/PathText.h"
 #include "framework/Splitter.h"
 #include "framework/WinApp.h"
 #include "image/Dib.h"
@@ -55,8 +56,8 @@ std::string ModifiedColumnText(int32_t unixSeconds) {
 }
 
 bool FolderHasReadableJpeg(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(PathJoin(folder, "*.jpg").c_str(), &found);
+  FindData found;
+  HANDLE search = FindFirstFileText(PathJoin(folder, "*.jpg").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return false;
   bool readable = false;
   do {
@@ -72,7 +73,7 @@ bool FolderHasReadableJpeg(const std::string& folder) {
     ReadFile(file, head, sizeof head, &got, nullptr);
     CloseHandle(file);
     readable = true;
-  } while (FindNextFileA(search, &found));
+  } while (FindNextFileText(search, &found));
   bool ended = GetLastError() == ERROR_NO_MORE_FILES;
   FindClose(search);
   return readable && ended;

@@ -9,6 +9,7 @@
 #include "browser/ListMessages.h"
 #include "browser/ThumbnailClaims.h"
 #include "browser/ThumbnailFiles.h"
+#include "framework/PathText.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ constexpr DWORD kSkippedAttributes =
 
 // The block handed to the thread, which owns it.
 struct WorkerStart {
-  char folder[MAX_PATH] = {};
+  char folder[kPathBytes] = {};
   HWND view = nullptr;
   ThumbnailClaims* claims = nullptr;
   std::string appFolder;
@@ -59,7 +60,7 @@ bool MakeMissingThumbnail(const std::string& imagePath, const std::string& thumb
 bool StartThumbnailWorker(const std::string& folder, HWND view, ThumbnailClaims& claims, const std::string& appFolder,
                           HANDLE finished) {
   // A cut path could name another folder; no folder at all would search the current directory.
-  if (folder.empty() || folder.size() >= MAX_PATH) return false;
+  if (folder.empty() || folder.size() >= kPathBytes) return false;
   auto start = std::make_unique<WorkerStart>();
   std::memcpy(start->folder, folder.c_str(), folder.size() + 1);
   start->view = view;
@@ -87,8 +88,8 @@ int MakeFolderThumbnails(const std::string& folder, HWND view, ThumbnailClaims& 
   // each, and a folder whose thumbnail files all exist should cost little more than that search.
   ExistingThumbnails existing = ExistingThumbnails::Read(thumbFolder);
   if (!existing.FolderFound() || superseded()) return 0;  // nowhere to write, or no longer wanted
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(PathJoin(folder, "*.jpg").c_str(), &found);
+  FindData found;
+  HANDLE search = FindFirstFileText(PathJoin(folder, "*.jpg").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return 0;
   int made = 0;
   bool ended = true;  // false when the search was left early
@@ -106,7 +107,7 @@ int MakeFolderThumbnails(const std::string& folder, HWND view, ThumbnailClaims& 
       ++made;
       existing.Insert(thumbName);
     }
-  } while (FindNextFileA(search, &found));
+  } while (FindNextFileText(search, &found));
   const bool searchedToTheEnd = ended && GetLastError() == ERROR_NO_MORE_FILES;
   FindClose(search);
   // Only files really made count: a copy that failed would otherwise make every listing start
