@@ -29,8 +29,7 @@ constexpr DWORD kSkippedByReadiness =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_TEMPORARY;
 
 void CopyCut(const std::string& text, char* buffer, int length) {
-  if (!buffer || length <= 0) return;
-  lstrcpynA(buffer, text.c_str(), length);
+  if (length > 0) CopyTextCut(text, buffer, static_cast<size_t>(length));
 }
 
 }  // namespace

@@ -84,6 +84,18 @@ bool TextFromWide(std::wstring_view wide, std::string& text) {
   return true;
 }
 
+void CopyTextCut(std::string_view text, char* buffer, size_t size) {
+  if (!buffer || size == 0) return;
+  size_t length = text.size();
+  if (length >= size) {
+    length = size - 1;
+    // Back off the lead and continuation bytes of a UTF-8 character the cut would split.
+    while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
+  }
+  std::memcpy(buffer, text.data(), length);
+  buffer[length] = '\0';
+}
+
 bool FitsMaxPath(std::string_view path) {
   if (path.size() < MAX_PATH) return true;  // never more characters than bytes
   const std::wstring wide = WideFromText(path);

@@ -31,6 +31,11 @@ std::wstring WideFromText(std::string_view text);
 // UTF-16 `wide` in the active code page; false when the code page cannot spell it.
 bool TextFromWide(std::wstring_view wide, std::string& text);
 
+// Copies `text` with its terminating zero into `buffer` of `size` bytes (none when `size` is 0).
+// A text that does not fit is cut before the first character that does not fit whole, never
+// inside a UTF-8 character.
+void CopyTextCut(std::string_view text, char* buffer, size_t size);
+
 // Whether the A file functions take `path`: fewer than MAX_PATH characters.
 bool FitsMaxPath(std::string_view path);
 

@@ -5,6 +5,7 @@
 #include "browser/AnnotationFile.h"
 #include "browser/BrowserState.h"
 #include "browser/MyListView.h"
+#include "framework/PathText.h"
 #include "search/FindResource.h"
 
 namespace {
@@ -216,7 +217,8 @@ void CFindDlg::OnResultDisplayInfo(NMHDR* header, LRESULT* result) {
   item.pszText[0] = '\0';
   if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= rows_.size() || item.iSubItem < 0 || item.iSubItem > 4)
     return;
-  lstrcpynA(item.pszText, rows_[static_cast<size_t>(item.iItem)].texts[item.iSubItem].c_str(), item.cchTextMax);
+  CopyTextCut(rows_[static_cast<size_t>(item.iItem)].texts[item.iSubItem], item.pszText,
+              static_cast<size_t>(item.cchTextMax));
 }
 
 LRESULT CFindDlg::OnSearchEnded(WPARAM, LPARAM) {
