@@ -60,7 +60,7 @@ bool MakeMissingThumbnail(const std::string& imagePath, const std::string& thumb
 bool StartThumbnailWorker(const std::string& folder, HWND view, ThumbnailClaims& claims, const std::string& appFolder,
                           HANDLE finished) {
   // A cut path could name another folder; no folder at all would search the current directory.
-  if (folder.empty() || folder.size() >= kPathBytes) return false;
+  if (folder.empty() || !FitsMaxPath(folder) || folder.size() >= kPathBytes) return false;
   auto start = std::make_unique<WorkerStart>();
   std::memcpy(start->folder, folder.c_str(), folder.size() + 1);
   start->view = view;

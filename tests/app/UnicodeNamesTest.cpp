@@ -197,6 +197,13 @@ TEST_F(UnicodeNames, EveryPhotoIsAnnotatedAndBecomesAFavouriteThatOpensAndOldRec
   old += std::string("\x08\x00", 2) + "Old note";
   ASSERT_TRUE(WriteTestFile(pictures_ + "\\Annotations", old));
   ShowPictures();
+  // The folder is the first recent folder, stored in the registry under its true name.
+  wchar_t recent[MAX_PATH] = L"";
+  DWORD bytes = sizeof recent;
+  EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, (Wide(kProgramKey) + L"\\RecentFolders").c_str(), L"RecentFolder1",
+                         RRF_RT_REG_SZ, nullptr, recent, &bytes),
+            ERROR_SUCCESS);
+  EXPECT_EQ(std::wstring(recent), Wide(pictures_));
 
   std::string store = old;
   for (size_t i = 0; i < names_.size(); ++i) {
