@@ -8,6 +8,7 @@
 #include "browser/BrowserState.h"
 #include "framework/Dialog.h"
 #include "framework/MessageBox.h"
+#include "framework/PathText.h"
 #include "image/ImageSettings.h"
 #include "navigation/ProfileMruList.h"
 #include "program/Settings.h"
@@ -25,10 +26,10 @@ const MessageMap CImageBrowserApp::kMessageMap{
 CImageBrowserApp* TheApp() { return static_cast<CImageBrowserApp*>(AfxGetApp()); }
 
 void CImageBrowserApp::FindApplicationFolder(HMODULE module) {
-  char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
+  char path[kPathBytes];
+  DWORD length = GetModuleFileNameA(module, path, kPathBytes);
   std::string& appFolder = Browser().appFolder;
-  if (length == 0 || length >= MAX_PATH) {
+  if (length == 0 || length >= kPathBytes) {
     AfxMessageBox("Error getting Application path", MB_OK);
     appFolder.clear();
     return;

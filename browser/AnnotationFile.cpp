@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "browser/FileNames.h"
+#include "framework/PathText.h"
 
 namespace {
 
@@ -23,8 +24,6 @@ class FileHandle {
  private:
   HANDLE handle_;
 };
-
-bool IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }
 
 // Where a store's records end, and whether what follows them may be cut off.
 struct StoreEnd {
@@ -56,7 +55,7 @@ bool ParseFile(HANDLE file, AnnotationMap& map, StoreEnd& end) {
     pending.resize(had + got);
     if (got == 0) break;
     readSoFar += got;
-    const AnnotationParse parse = ParseAnnotations(pending, map);
+    const AnnotationParse parse = ParseAnnotations(pending, map, &TextFromLegacy);
     refused += parse.refused;
     // Keep only the record that is still incomplete for the next chunk.
     consumed += parse.completeEnd;
@@ -114,8 +113,10 @@ AnnotationWrite AppendAnnotations(const std::string& path, const std::vector<std
                                   const std::string& text) {
   if (names.empty()) return AnnotationWrite::kAppended;
   std::string records;
-  const std::string cutText = CutAnnotationPart(text, &IsLeadByte);
-  for (const std::string& name : names) AppendAnnotationRecord(records, CutAnnotationPart(name, &IsLeadByte), cutText);
+  const std::string cutText = CutAnnotationPart(text);
+  for (const std::string& name : names) {
+    if (name.size() <= kMaxAnnotationPart) AppendAnnotationRecord(records, name, cutText);
+  }
   if (records.size() > 0xFFFFFFFFu) return AnnotationWrite::kNotWritable;
   AnnotationWrite failure = AnnotationWrite::kNotWritable;
   FileHandle file(OpenForAppend(path, failure));

@@ -27,8 +27,10 @@ enum class AnnotationWrite {
 
 // Appends one record per name, all with `text`, in one write. Only the beginning of a record cut
 // short at the end of the store is dropped first, so that the new records can be read; a store
-// with anything else after its records is not touched. A short write is undone. Parts longer
-// than the readers accept are cut. Waits about a second for another program that holds the
+// with anything else after its records is not touched. A short write is undone. A text longer
+// than the readers accept is cut; a name is never cut (that would annotate another file) and one
+// that does not fit gets no record. Records of an earlier version in the legacy code page read as
+// UTF-8. Waits about a second for another program that holds the
 // store. Unless kAppended, the store is as it was.
 AnnotationWrite AppendAnnotations(const std::string& path, const std::vector<std::string>& names,
                                   const std::string& text);

@@ -17,7 +17,45 @@ void PutLength(std::string& out, size_t length) {
 
 }  // namespace
 
-AnnotationParse ParseAnnotations(std::string_view bytes, AnnotationMap& map) {
+bool IsValidUtf8(std::string_view text) {
+  size_t at = 0;
+  while (at < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    size_t extra = 0;
+    uint32_t value = 0;
+    if (lead < 0x80) {
+      ++at;
+      continue;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      extra = 1;
+      value = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      extra = 2;
+      value = lead & 0x0Fu;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      extra = 3;
+      value = lead & 0x07u;
+    } else {
+      return false;
+    }
+    if (extra > text.size() - at - 1) return false;
+    for (size_t i = 1; i <= extra; ++i) {
+      const auto c = static_cast<unsigned char>(text[at + i]);
+      if ((c & 0xC0) != 0x80) return false;
+      value = (value << 6) | (c & 0x3Fu);
+    }
+    // Overlong forms, surrogates and values beyond Unicode are not UTF-8.
+    if ((extra == 2 && value < 0x800) || (extra == 3 && (value < 0x10000 || value > 0x10FFFF)) ||
+        (value >= 0xD800 && value <= 0xDFFF)) {
+      return false;
+    }
+    at += extra + 1;
+  }
+  return true;
+}
+
+AnnotationParse ParseAnnotations(std::string_view bytes, AnnotationMap& map, LegacyTextConverter fromLegacy) {
   AnnotationParse parse;
   size_t at = 0;
   for (;;) {
@@ -36,7 +74,14 @@ AnnotationParse ParseAnnotations(std::string_view bytes, AnnotationMap& map) {
       ++parse.refused;
       continue;
     }
-    map[std::string(bytes.substr(nameAt, nameLength))] = std::string(bytes.substr(textAt, textLength));
+    std::string_view name = bytes.substr(nameAt, nameLength);
+    std::string_view text = bytes.substr(textAt, textLength);
+    if (fromLegacy && !(IsValidUtf8(name) && IsValidUtf8(text))) {
+      map[IsValidUtf8(name) ? std::string(name) : fromLegacy(name)] =
+          IsValidUtf8(text) ? std::string(text) : fromLegacy(text);
+    } else {
+      map[std::string(name)] = std::string(text);
+    }
   }
   return parse;
 }
@@ -54,9 +99,15 @@ bool IsRecordBeginning(std::string_view tail) {
 std::string CutAnnotationPart(std::string_view part, bool (*isLeadByte)(unsigned char)) {
   if (part.size() <= kMaxAnnotationPart) return std::string(part);
   size_t keep = 0;
+  if (!isLeadByte) {
+    // UTF-8: back off the continuation bytes of a character the limit would split.
+    keep = kMaxAnnotationPart;
+    while (keep > 0 && (static_cast<unsigned char>(part[keep]) & 0xC0) == 0x80) --keep;
+    return std::string(part.substr(0, keep));
+  }
   // Walk whole characters so that a trail byte that looks like a lead byte is never mistaken.
   while (keep < kMaxAnnotationPart) {
-    const size_t width = isLeadByte && isLeadByte(static_cast<unsigned char>(part[keep])) ? 2 : 1;
+    const size_t width = isLeadByte(static_cast<unsigned char>(part[keep])) ? 2 : 1;
     if (keep + width > kMaxAnnotationPart) break;
     keep += width;
   }

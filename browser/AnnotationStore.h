@@ -8,8 +8,12 @@
 #include <string>
 #include <string_view>
 
-// Readers keep a name and a text each in a buffer of 260 bytes: longer parts are refused.
-inline constexpr size_t kMaxAnnotationPart = 259;
+// Names and texts are UTF-8. Readers keep a name and a text each in a buffer that holds 260
+// characters of UTF-8 (3 bytes a character): longer parts are refused.
+inline constexpr size_t kMaxAnnotationPart = 3 * 260 - 1;
+
+// Turns a part written by an earlier version in the system's legacy code page into UTF-8.
+using LegacyTextConverter = std::string (*)(std::string_view);
 
 using AnnotationMap = std::map<std::string, std::string>;
 
@@ -23,17 +27,23 @@ struct AnnotationParse {
 
 // Reads the records of `bytes` in order into `map` (the last record of a name wins, names compared
 // exactly). A record with a part longer than kMaxAnnotationPart is skipped and reading goes on; a
-// record cut short by the end of the bytes ends the reading.
-AnnotationParse ParseAnnotations(std::string_view bytes, AnnotationMap& map);
+// record cut short by the end of the bytes ends the reading. A part that is not valid UTF-8 was
+// written in the legacy code page: `fromLegacy`, when given, converts it.
+AnnotationParse ParseAnnotations(std::string_view bytes, AnnotationMap& map, LegacyTextConverter fromLegacy = nullptr);
 
 // True when `tail`, the bytes after the last complete record, can be the beginning of a record that
 // readers accept (its lengths, as far as present, at most kMaxAnnotationPart): what an append that
 // stopped short leaves. Anything else after the last record is not ours to cut.
 bool IsRecordBeginning(std::string_view tail);
 
-// `part` cut to at most kMaxAnnotationPart bytes, never inside a double-byte character: a cut that
-// would leave a lead byte last drops that byte too. `isLeadByte` may be null (single-byte text).
+// Whether `text` is well-formed UTF-8 (ASCII is).
+bool IsValidUtf8(std::string_view text);
+
+// `part` cut to at most kMaxAnnotationPart bytes, never inside a character: with `isLeadByte`, of
+// a double-byte code page (a cut that would leave a lead byte last drops that byte too); without,
+// of UTF-8.
 std::string CutAnnotationPart(std::string_view part, bool (*isLeadByte)(unsigned char) = nullptr);
 
 // Appends one record of `name` and `text` to `out`; both must be at most kMaxAnnotationPart long.
+// (A name is never cut to fit: a cut name is another file's name.)
 void AppendAnnotationRecord(std::string& out, std::string_view name, std::string_view text);

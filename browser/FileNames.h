@@ -1,19 +1,26 @@
 #pragma once
-// File name matching and path text helpers of the browser. Pure string work: no Windows calls.
-// Case folding is ASCII only, the same for every caller, so that sorting and matching agree.
+// File name matching and path text helpers of the browser. Pure string work: no Windows calls
+// beyond the one seam below. Names are in the A functions' code page (UTF-8 under the program's
+// manifest). Case folding is the same for every caller, so that sorting and matching agree:
+// ASCII letters by themselves, other letters through the platform's file name upper case.
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-// Case-insensitive three-way compare (letters folded to lower case, bytes unsigned), like
-// _stricmp in the C locale: <0, 0 or >0.
+// The platform's seam: `name` with every letter upper-cased as the system compares file names
+// (FileNamesWin.cpp; the host build's FileNamesHost.cpp folds ASCII only). Unchanged when it is
+// not valid text of the code page.
+std::string UpperCaseName(std::string_view name);
+
+// Case-insensitive three-way compare (letters folded: ASCII to lower case, others to upper case;
+// bytes unsigned), like _stricmp in the C locale for ASCII names: <0, 0 or >0.
 int CompareNoCase(std::string_view a, std::string_view b);
 
 // True when `text` begins with `head`, ignoring case.
 bool StartsWithNoCase(std::string_view text, std::string_view head);
 
-// Wildcard match with `*` and `?`, case-insensitive, over the first 127 characters of each
-// string. Deliberately simple: a literal segment between wildcards is matched at its first
+// Wildcard match with `*` and `?` (one character, however many bytes), case-insensitive, over the
+// first 127 characters of each string. Deliberately simple: a literal segment between wildcards is matched at its first
 // occurrence only (no backtracking), and a segment at the pattern's end must end the text.
 bool MatchName(std::string_view pattern, std::string_view text);
 // What MatchName compares of a name: at most 127 characters, up to an embedded NUL (as a C string

@@ -2,12 +2,14 @@
 
 #include <windows.h>
 
+#include "framework/PathText.h"
+
 #include <algorithm>
 #include <limits>
 
 namespace {
 
-constexpr DWORD kPathBuffer = MAX_PATH;
+constexpr DWORD kPathBuffer = kPathBytes;
 constexpr std::string_view kListMask = "*.jpg";
 
 // FILETIME ticks at 1970-01-01 00:00:00 UTC.
@@ -90,15 +92,15 @@ void CFolderScan::ListFolder() {
   // Without a base the search would list the current directory instead.
   if (baseFolder_.empty()) return;
   const std::string search = PathJoin(baseFolder_, kListMask);
-  WIN32_FIND_DATAA found;
-  FindHandle handle(FindFirstFileA(search.c_str(), &found));
+  FindData found;
+  FindHandle handle(FindFirstFileText(search.c_str(), &found));
   if (!handle.Valid()) return;
   do {
     if (!Accepts(found.dwFileAttributes, found.cFileName)) continue;
     // Only the low 32 bits of the size fit the record.
     records_.push_back(
         MakeRecord(found.cFileName, found.nFileSizeLow, UnixSecondsFromFileTime(Ticks(found.ftLastWriteTime))));
-  } while (FindNextFileA(handle.Get(), &found));
+  } while (FindNextFileText(handle.Get(), &found));
 }
 
 FileRecord CFolderScan::MakeRecord(const std::string& name, uint32_t size, int32_t modified) const {

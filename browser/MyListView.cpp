@@ -12,6 +12,7 @@
 #include "framework/File.h"
 #include "framework/FrameWnd.h"
 #include "framework/MessageBox.h"
+#include "framework/PathText.h"
 #include "framework/PrintPreview.h"
 #include "framework/Splitter.h"
 #include "framework/WinApp.h"
@@ -32,8 +33,7 @@ constexpr DWORD kSkippedByReadiness =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_TEMPORARY;
 
 void CopyCut(const std::string& text, char* buffer, int length) {
-  if (!buffer || length <= 0) return;
-  lstrcpynA(buffer, text.c_str(), length);
+  if (length > 0) CopyTextCut(text, buffer, static_cast<size_t>(length));
 }
 
 // The annotation every one of `names` has, or "" when they differ or some have none.
@@ -98,8 +98,8 @@ std::string ModifiedColumnText(int32_t unixSeconds) {
 }
 
 bool FolderHasReadableJpeg(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(PathJoin(folder, "*.jpg").c_str(), &found);
+  FindData found;
+  HANDLE search = FindFirstFileText(PathJoin(folder, "*.jpg").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return false;
   bool readable = false;
   do {
@@ -115,7 +115,7 @@ bool FolderHasReadableJpeg(const std::string& folder) {
     ReadFile(file, head, sizeof head, &got, nullptr);
     CloseHandle(file);
     readable = true;
-  } while (FindNextFileA(search, &found));
+  } while (FindNextFileText(search, &found));
   bool ended = GetLastError() == ERROR_NO_MORE_FILES;
   FindClose(search);
   return readable && ended;

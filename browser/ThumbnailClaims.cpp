@@ -4,14 +4,12 @@
 
 #include <utility>
 
+#include "browser/FileNames.h"
+
 namespace {
 
-// Upper case in the system code page, so that letters beyond ASCII fold as file names do.
-std::string ClaimKey(const std::string& thumbPath) {
-  std::string key = thumbPath;
-  if (!key.empty()) CharUpperBuffA(key.data(), static_cast<DWORD>(key.size()));
-  return key;
-}
+// Letters beyond ASCII fold as file names do.
+std::string ClaimKey(const std::string& thumbPath) { return UpperCaseName(thumbPath); }
 
 }  // namespace
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "framework/PathText.h"
+
 #include <fcntl.h>
 #include <io.h>
 
@@ -149,13 +151,13 @@ bool BeingWritten(const std::string& imagePath) {
 }
 
 void DeleteMatching(const std::string& folder, const char* mask) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(PathJoin(folder, mask).c_str(), &found);
+  FindData found;
+  HANDLE search = FindFirstFileText(PathJoin(folder, mask).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     DeleteFileA(PathJoin(folder, found.cFileName).c_str());
-  } while (FindNextFileA(search, &found));
+  } while (FindNextFileText(search, &found));
   FindClose(search);
 }
 
@@ -202,7 +204,7 @@ bool WriterMayStillRun(uint32_t writer, const FILETIME& fileCreated) {
   return mayRun;
 }
 
-void DeleteIfStaleTemporary(const std::string& folder, const WIN32_FIND_DATAA& found) {
+void DeleteIfStaleTemporary(const std::string& folder, const FindData& found) {
   uint32_t writer = 0;
   if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return;
   if (!ParseTemporaryName(found.cFileName, writer)) return;
@@ -216,8 +218,8 @@ ExistingThumbnails ExistingThumbnails::Read(const std::string& thumbFolder) {
   ExistingThumbnails existing;
   existing.folderFound_ = PathExists(thumbFolder);
   if (!existing.folderFound_) return existing;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(PathJoin(thumbFolder, "*").c_str(), &found);
+  FindData found;
+  HANDLE search = FindFirstFileText(PathJoin(thumbFolder, "*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return existing;
   const std::string_view extension = kThumbnailExtension;
   do {
@@ -227,7 +229,7 @@ ExistingThumbnails ExistingThumbnails::Read(const std::string& thumbFolder) {
     } else if (name.substr(0, 1) == "~") {
       DeleteIfStaleTemporary(thumbFolder, found);
     }
-  } while (FindNextFileA(search, &found));
+  } while (FindNextFileText(search, &found));
   FindClose(search);
   return existing;
 }
@@ -236,11 +238,7 @@ bool ExistingThumbnails::Contains(const std::string& thumbName) const { return n
 
 void ExistingThumbnails::Insert(const std::string& thumbName) { names_.insert(Key(thumbName)); }
 
-std::string ExistingThumbnails::Key(const std::string& thumbName) {
-  std::string key = thumbName;
-  if (!key.empty()) CharUpperBuffA(key.data(), static_cast<DWORD>(key.size()));
-  return key;
-}
+std::string ExistingThumbnails::Key(const std::string& thumbName) { return UpperCaseName(thumbName); }
 
 std::string ThumbnailNameFor(const std::string& imageName) {
   return imageName.substr(0, imageName.find('.')) + kThumbnailExtension;
@@ -316,12 +314,12 @@ void PurgeThumbnailFiles(const std::string& folder, const std::string& appFolder
 }
 
 void DeleteStaleTemporaryFiles(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(PathJoin(folder, kTemporaryMask).c_str(), &found);
+  FindData found;
+  HANDLE search = FindFirstFileText(PathJoin(folder, kTemporaryMask).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     DeleteIfStaleTemporary(folder, found);
-  } while (FindNextFileA(search, &found));
+  } while (FindNextFileText(search, &found));
   FindClose(search);
 }
 

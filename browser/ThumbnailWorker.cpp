@@ -11,6 +11,7 @@
 #include "browser/ListMessages.h"
 #include "browser/ThumbnailClaims.h"
 #include "browser/ThumbnailFiles.h"
+#include "framework/PathText.h"
 #include "image/ImageSettings.h"
 
 namespace {
@@ -21,7 +22,7 @@ constexpr DWORD kSkippedAttributes =
 
 // The block handed to the thread, which owns it.
 struct WorkerStart {
-  char folder[MAX_PATH] = {};
+  char folder[kPathBytes] = {};
   HWND view = nullptr;
   ThumbnailClaims* claims = nullptr;
   std::string appFolder;
@@ -63,17 +64,16 @@ bool MakeMissingThumbnail(const std::string& imagePath, const std::string& thumb
 // How many thumbnail files the folder's visible "*.jpg" files lack: one per missing name, as
 // a.jpg and a.old.jpg need one a.cpg between them.
 int CountMissingThumbnails(const std::string& folder, const ExistingThumbnails& existing) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(PathJoin(folder, "*.jpg").c_str(), &found);
+  FindData found;
+  HANDLE search = FindFirstFileText(PathJoin(folder, "*.jpg").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return 0;
   std::unordered_set<std::string> missing;
   do {
     if (found.dwFileAttributes & kSkippedAttributes) continue;
     std::string thumbName = ThumbnailNameFor(found.cFileName);
     if (existing.Contains(thumbName)) continue;
-    CharUpperBuffA(thumbName.data(), static_cast<DWORD>(thumbName.size()));
-    missing.insert(std::move(thumbName));
-  } while (FindNextFileA(search, &found));
+    missing.insert(UpperCaseName(thumbName));
+  } while (FindNextFileText(search, &found));
   FindClose(search);
   return static_cast<int>(missing.size());
 }
@@ -83,7 +83,7 @@ int CountMissingThumbnails(const std::string& folder, const ExistingThumbnails& 
 bool StartThumbnailWorker(const std::string& folder, HWND view, ThumbnailClaims& claims, const std::string& appFolder,
                           HANDLE finished) {
   // A cut path could name another folder; no folder at all would search the current directory.
-  if (folder.empty() || folder.size() >= MAX_PATH) return false;
+  if (folder.empty() || !FitsMaxPath(folder) || folder.size() >= kPathBytes) return false;
   auto start = std::make_unique<WorkerStart>();
   std::memcpy(start->folder, folder.c_str(), folder.size() + 1);
   start->view = view;
@@ -112,8 +112,8 @@ int MakeFolderThumbnails(const std::string& folder, HWND view, ThumbnailClaims& 
   ExistingThumbnails existing = ExistingThumbnails::Read(thumbFolder);
   if (!existing.FolderFound() || superseded()) return 0;  // nowhere to write, or no longer wanted
   ThumbnailProgressReport progress(Browser().thumbnailProgress, folder, CountMissingThumbnails(folder, existing));
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(PathJoin(folder, "*.jpg").c_str(), &found);
+  FindData found;
+  HANDLE search = FindFirstFileText(PathJoin(folder, "*.jpg").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return 0;
   int made = 0;
   bool ended = true;  // false when the search was left early
@@ -132,7 +132,7 @@ int MakeFolderThumbnails(const std::string& folder, HWND view, ThumbnailClaims& 
       existing.Insert(thumbName);
     }
     progress.Advance();
-  } while (FindNextFileA(search, &found));
+  } while (FindNextFileText(search, &found));
   const bool searchedToTheEnd = ended && GetLastError() == ERROR_NO_MORE_FILES;
   FindClose(search);
   // Only files really made count: a copy that failed would otherwise make every listing start

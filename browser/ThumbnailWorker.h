@@ -12,8 +12,8 @@ class ThumbnailClaims;
 // Starts a worker on a copy of `folder`; the thread's handle is not kept. `claims` must outlive
 // the thread (the program's claims live as long as the process). `finished`, when given, is an
 // event the worker sets as its last act, for callers that must know when it is done (tests and
-// benchmarks; the program passes none). False when the path does not fit the worker's 260-byte
-// folder buffer or no thread could be started.
+// benchmarks; the program passes none). False when the path is not one of fewer than MAX_PATH
+// characters (which the worker's kPathBytes folder buffer holds) or no thread could be started.
 bool StartThumbnailWorker(const std::string& folder, HWND view, ThumbnailClaims& claims, const std::string& appFolder,
                           HANDLE finished = nullptr);
 

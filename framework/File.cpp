@@ -1,5 +1,7 @@
 #include "framework/File.h"
 
+#include "framework/PathText.h"
+
 bool CFile::Open(const char* path, UINT flags) {
   Close();
   if (!path) return false;
@@ -19,9 +21,9 @@ bool CFile::Open(const char* path, UINT flags) {
   HANDLE handle = CreateFileA(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   handle_ = handle;
-  char full[MAX_PATH];
-  DWORD length = GetFullPathNameA(path, MAX_PATH, full, nullptr);
-  path_ = (length > 0 && length < MAX_PATH) ? std::string(full, length) : std::string(path);
+  char full[kPathBytes];
+  DWORD length = GetFullPathNameA(path, kPathBytes, full, nullptr);
+  path_ = (length > 0 && length < kPathBytes) ? std::string(full, length) : std::string(path);
   return true;
 }
 

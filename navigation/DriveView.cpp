@@ -5,6 +5,7 @@
 #include "browser/FileNames.h"
 #include "browser/ListMessages.h"
 #include "framework/FrameWnd.h"
+#include "framework/PathText.h"
 #include "framework/Splitter.h"
 #include "framework/YieldPoint.h"
 #include "navigation/DriveWatcher.h"
@@ -143,14 +144,14 @@ bool CDriveView::IsExpanded(HTREEITEM item) const {
 }
 
 std::string CDriveView::ItemText(HTREEITEM item) const {
-  char text[MAX_PATH] = "";
+  char text[kPathBytes] = "";
   TVITEMA info{};
   info.mask = TVIF_TEXT | TVIF_HANDLE;
   info.hItem = item;
   info.pszText = text;
-  info.cchTextMax = MAX_PATH;
+  info.cchTextMax = kPathBytes;
   if (!SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&info))) return "";
-  text[MAX_PATH - 1] = '\0';
+  text[kPathBytes - 1] = '\0';
   return text;
 }
 

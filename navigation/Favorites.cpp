@@ -8,6 +8,7 @@
 #include "browser/BrowserState.h"
 #include "browser/ProgramFolders.h"
 #include "framework/MessageBox.h"
+#include "framework/PathText.h"
 #include "navigation/ProfileMruList.h"
 #include "navigation/Shortcuts.h"
 
@@ -29,9 +30,9 @@ bool SameText(const std::string& a, const std::string& b) { return lstrcmpiA(a.c
 
 // The path in its long form when it exists, without a trailing backslash except at a drive root.
 std::string ComparablePath(const std::string& path) {
-  char longPath[MAX_PATH] = "";
-  DWORD length = GetLongPathNameA(path.c_str(), longPath, MAX_PATH);
-  std::string result = length > 0 && length < MAX_PATH ? std::string(longPath, length) : path;
+  char longPath[kPathBytes] = "";
+  DWORD length = GetLongPathNameA(path.c_str(), longPath, kPathBytes);
+  std::string result = length > 0 && length < kPathBytes ? std::string(longPath, length) : path;
   while (result.size() > 3 && result.back() == '\\') result.pop_back();
   return result;
 }

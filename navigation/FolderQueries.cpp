@@ -2,21 +2,23 @@
 
 #include <windows.h>
 
+#include "framework/PathText.h"
+
 #include "browser/FileNames.h"
 
 namespace {
 
 bool IsDotEntry(const char* name) { return lstrcmpA(name, ".") == 0 || lstrcmpA(name, "..") == 0; }
 
-bool IsSubfolder(const WIN32_FIND_DATAA& entry) {
+bool IsSubfolder(const FindData& entry) {
   return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDotEntry(entry.cFileName);
 }
 
 // A search handle closed at scope end.
 class FindHandle {
  public:
-  explicit FindHandle(const std::string& pattern, WIN32_FIND_DATAA& entry)
-      : handle_(pattern.size() < MAX_PATH ? FindFirstFileA(pattern.c_str(), &entry) : INVALID_HANDLE_VALUE) {}
+  explicit FindHandle(const std::string& pattern, FindData& entry)
+      : handle_(FitsMaxPath(pattern) ? FindFirstFileText(pattern.c_str(), &entry) : INVALID_HANDLE_VALUE) {}
   ~FindHandle() {
     if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
   }
@@ -24,7 +26,7 @@ class FindHandle {
   FindHandle& operator=(const FindHandle&) = delete;
 
   bool Started() const { return handle_ != INVALID_HANDLE_VALUE; }
-  bool Next(WIN32_FIND_DATAA& entry) { return FindNextFileA(handle_, &entry) != FALSE; }
+  bool Next(FindData& entry) { return FindNextFileText(handle_, &entry) != FALSE; }
 
  private:
   HANDLE handle_;
@@ -32,20 +34,20 @@ class FindHandle {
 
 }  // namespace
 
-bool IsReachablePath(const std::string& path) { return path.size() < MAX_PATH; }
+bool IsReachablePath(const std::string& path) { return FitsMaxPath(path); }
 
 std::string SubfolderPattern(const std::string& path) { return PathJoin(path, "*.*"); }
 
 bool IsFolder(const std::string& path) {
   if (path.size() == 3) return true;
   if (!IsReachablePath(path)) return false;
-  WIN32_FIND_DATAA entry;
+  FindData entry;
   FindHandle search(path, entry);
   return search.Started() && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool HasSubfolders(const std::string& path) {
-  WIN32_FIND_DATAA entry;
+  FindData entry;
   FindHandle search(SubfolderPattern(path), entry);
   if (!search.Started()) return false;
   do {
@@ -55,7 +57,7 @@ bool HasSubfolders(const std::string& path) {
 }
 
 bool ForEachSubfolder(const std::string& path, const std::function<void(const std::string&)>& visit) {
-  WIN32_FIND_DATAA entry;
+  FindData entry;
   FindHandle search(SubfolderPattern(path), entry);
   if (!search.Started()) return false;
   do {

@@ -1,10 +1,11 @@
 #pragma once
 // What the folder tree asks of the file system about one path. Paths the ANSI file functions
-// cannot take (MAX_PATH and longer, with the search mask) count as folders that cannot be read.
+// cannot take (MAX_PATH characters and longer, with the search mask) count as folders that cannot
+// be read.
 #include <functional>
 #include <string>
 
-// Whether the ANSI file functions can take `path` (shorter than MAX_PATH).
+// Whether the ANSI file functions can take `path` (fewer than MAX_PATH characters).
 bool IsReachablePath(const std::string& path);
 // A drive root ("D:\", exactly three characters) or an existing directory.
 bool IsFolder(const std::string& path);

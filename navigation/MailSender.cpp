@@ -7,6 +7,7 @@
 
 #include "browser/MyListView.h"
 #include "framework/MessageBox.h"
+#include "framework/PathText.h"
 #include "framework/StandardIds.h"
 #include "framework/WinApp.h"
 #include "framework/YieldPoint.h"
@@ -83,7 +84,7 @@ bool MailResultHandled(unsigned long result) {
 
 bool AttachmentsFit(const std::vector<MailAttachment>& files) {
   for (const MailAttachment& file : files)
-    if (file.path.empty() || file.path.size() > kMaxMailPath) return false;
+    if (file.path.empty() || !FitsMaxPath(file.path)) return false;
   return true;
 }
 

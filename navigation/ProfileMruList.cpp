@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/FrameWnd.h"
+#include "framework/PathText.h"
 #include "framework/WinApp.h"
 #include "program/CommandIds.h"
 #include "program/Settings.h"
@@ -86,7 +87,7 @@ void CProfileMruList::UpdateMenu(CMenuCmdUI& item) {
     return;
   }
   if (placeholder_.empty()) {
-    char text[MAX_PATH] = "";
+    char text[kPathBytes] = "";
     if (GetMenuStringA(menu, firstCommandId_, text, sizeof text, MF_BYCOMMAND) > 0) placeholder_ = text;
   }
   // Every item of the list goes, also the entries of an earlier opening; the new ones take the

@@ -5,6 +5,8 @@
 #include <objidl.h>
 #include <shlobj.h>
 
+#include "framework/PathText.h"
+
 namespace {
 
 // An interface pointer released at scope end.
@@ -25,39 +27,44 @@ class ComPtr {
   T* p_ = nullptr;
 };
 
-// The path as the UTF-16 text that IPersistFile takes, at most MAX_PATH characters.
-bool WidePath(const std::string& path, wchar_t (&wide)[MAX_PATH]) {
-  if (path.empty() || path.size() >= MAX_PATH) return false;
-  return MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) > 0;
+// `path` as the UTF-16 text the shell link takes, fewer than MAX_PATH characters; empty otherwise.
+std::wstring WidePath(const std::string& path) {
+  std::wstring wide = WideFromText(path);
+  if (wide.size() >= MAX_PATH) wide.clear();
+  return wide;
 }
 
 }  // namespace
 
+// The wide interface: the A one's conversions need not follow the manifest's UTF-8 code page.
 bool CreateShortcut(const std::string& shortcutFile, const std::string& target, const std::string& description) {
-  ComPtr<IShellLinkA> link;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.out())))
+  ComPtr<IShellLinkW> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.out())))
     return false;
-  if (FAILED(link->SetPath(target.c_str())) || FAILED(link->SetDescription(description.c_str()))) return false;
+  const std::wstring wideTarget = WidePath(target);
+  const std::wstring wideFile = WidePath(shortcutFile);
+  const std::wstring wideDescription = WideFromText(description);
+  if (wideTarget.empty() || wideFile.empty() || (wideDescription.empty() && !description.empty())) return false;
+  if (FAILED(link->SetPath(wideTarget.c_str())) || FAILED(link->SetDescription(wideDescription.c_str()))) return false;
   ComPtr<IPersistFile> file;
   if (FAILED(link->QueryInterface(IID_IPersistFile, file.out()))) return false;
-  wchar_t wide[MAX_PATH];
-  if (!WidePath(shortcutFile, wide)) return false;
-  return SUCCEEDED(file->Save(wide, TRUE));
+  return SUCCEEDED(file->Save(wideFile.c_str(), TRUE));
 }
 
 std::string ResolveShortcut(const std::string& shortcutFile) {
-  ComPtr<IShellLinkA> link;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.out()))) return "";
+  ComPtr<IShellLinkW> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.out()))) return "";
   ComPtr<IPersistFile> file;
   if (FAILED(link->QueryInterface(IID_IPersistFile, file.out()))) return "";
-  wchar_t wide[MAX_PATH];
+  const std::wstring wideFile = WidePath(shortcutFile);
   // A missing file is not handed to the loader at all.
-  if (!WidePath(shortcutFile, wide) || GetFileAttributesA(shortcutFile.c_str()) == INVALID_FILE_ATTRIBUTES) return "";
-  if (FAILED(file->Load(wide, STGM_READ))) return "";
+  if (wideFile.empty() || GetFileAttributesA(shortcutFile.c_str()) == INVALID_FILE_ATTRIBUTES) return "";
+  if (FAILED(file->Load(wideFile.c_str(), STGM_READ))) return "";
   if (FAILED(link->Resolve(nullptr, SLR_NO_UI | SLR_ANY_MATCH))) return "";
-  char path[MAX_PATH] = "";
-  WIN32_FIND_DATAA found{};
+  wchar_t path[MAX_PATH] = L"";
+  WIN32_FIND_DATAW found{};
   // Wine resolves a link whose target is gone as a success: the path decides.
   if (link->GetPath(path, MAX_PATH, &found, 0) != S_OK) return "";
-  return path;
+  std::string text;
+  return TextFromWide(path, text) ? text : "";
 }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "framework/PathText.h"
+
 #include <cstdio>
 #include <vector>
 
@@ -76,14 +78,14 @@ constexpr char kScanWriteError[] = "Write Error";
 // Numbers 1..last already used in `folder`, from one listing (any case, files or folders).
 std::vector<bool> TakenNumbers(const std::string& folder, int last) {
   std::vector<bool> taken(static_cast<size_t>(last) + 1, false);
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(PathJoin(folder, "Img?????.jpg").c_str(), &found);
+  FindData found;
+  HANDLE search = FindFirstFileText(PathJoin(folder, "Img?????.jpg").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return taken;
   do {
     // The pattern also lets through names such as "Img 0002.jpg": only exact scan names count.
     int number = ScanFileNumber(found.cFileName);
     if (number >= 1 && number <= last) taken[static_cast<size_t>(number)] = true;
-  } while (FindNextFileA(search, &found));
+  } while (FindNextFileText(search, &found));
   FindClose(search);
   return taken;
 }

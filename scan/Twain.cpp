@@ -4,6 +4,7 @@
 #include <string>
 
 #include "framework/MessageBox.h"
+#include "framework/PathText.h"
 #include "framework/WinApp.h"
 #include "framework/YieldPoint.h"
 
@@ -116,10 +117,15 @@ void CTwain::FetchStatus() {
     manager.entry(&appId_, nullptr, DG_CONTROL, DAT_STATUS, MSG_GET, &status);
 }
 
-bool CTwain::LoadManager() {
-  if (state_ > 1) return true;
-  Manager& manager = TheManager();
-  char folder[MAX_PATH] = "";
+namespace {
+
+// The TWAIN 2 manager TWAINDSM.DLL, which scanner drivers install (it serves 1.x applications too,
+// and is the only one a 64-bit program can load), else TWAIN_32.DLL of the Windows folder (Wine,
+// the 32-bit program on older systems).
+HMODULE LoadManagerLibrary() {
+  // The program's and the system's folders, never the current one.
+  if (HMODULE library = LoadLibraryExA("TWAINDSM.DLL", nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS)) return library;
+  char folder[kPathBytes] = "";
 #ifdef _WIN64
   // A 64-bit process needs the 64-bit manager, which is not the one in the Windows folder; Wine
   // keeps it in the system folder under the same name.
@@ -127,12 +133,20 @@ bool CTwain::LoadManager() {
 #else
   UINT length = GetWindowsDirectoryA(folder, sizeof folder);
 #endif
-  if (length == 0 || length > 256) return false;
+  if (length == 0 || length >= sizeof folder) return nullptr;
   std::string path = folder;
   if (path.back() != '\\') path += '\\';
   path += "TWAIN_32.DLL";
-  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-  HMODULE library = LoadLibraryA(path.c_str());
+  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return nullptr;
+  return LoadLibraryA(path.c_str());
+}
+
+}  // namespace
+
+bool CTwain::LoadManager() {
+  if (state_ > 1) return true;
+  Manager& manager = TheManager();
+  HMODULE library = LoadManagerLibrary();
   if (!library) return false;
   auto entry = reinterpret_cast<DSMENTRYPROC>(GetProcAddress(library, "DSM_Entry"));
   if (!entry) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Bootstraps, then configures and builds. Usage: build.sh [cmake --build arguments...]
-# Builds the cross-compiled program and tests in build/mingw and the sanitizer build of the
-# portable modules in build/host.
+# Builds the cross-compiled program and tests in build/mingw (64-bit Windows; with
+# LUMAVEX_ARCH=i686 the 32-bit build in build/mingw-i686) and the sanitizer build of the portable
+# modules in build/host.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build
@@ -27,12 +28,14 @@ fi
 . "$root/scripts/target.sh"
 target=$(lumavex_target)
 if [ "$target" = i686 ]; then deps=$build/deps/mingw; else deps=$build/deps/mingw-$target; fi
-# One build folder for the Windows build, whichever target: start again when the target changes.
-if [ -d "$build/mingw" ] && [ "$(cat "$build/mingw/.lumavex-target" 2>/dev/null || echo i686)" != "$target" ]; then
-  rm -rf "$build/mingw"
+# Each target has a folder of its own (build/mingw for x86_64, build/mingw-i686): one made by an
+# older checkout for the other target is started again.
+out=$build/$(lumavex_build_dir "$target")
+if [ -d "$out" ] && [ "$(cat "$out/.lumavex-target" 2>/dev/null || echo none)" != "$target" ]; then
+  rm -rf "$out"
 fi
-mkdir -p "$build/mingw"
-echo "$target" > "$build/mingw/.lumavex-target"
-cmake -S "$root" -B "$build/mingw" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$target.cmake" \
+mkdir -p "$out"
+echo "$target" > "$out/.lumavex-target"
+cmake -S "$root" -B "$out" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$target.cmake" \
   -DLUMAVEX_DEPS="$deps" -DLUMAVEX_HOST_BUILD="$build/host" -DLUMAVEX_WERROR=$werror "${launcher[@]}" >/dev/null
-cmake --build "$build/mingw" -j"$jobs" "$@"
+cmake --build "$out" -j"$jobs" "$@"

@@ -1,9 +1,17 @@
-# Sourced by the build, test and run scripts: which Windows target this machine builds and runs.
-# The program is 32-bit (i686). A Linux kernel without 32-bit support cannot start 32-bit Wine, so
-# there the same sources are built for 64-bit Windows and run under 64-bit Wine, which still tests
-# every window, message and file path of the program. LUMAVEX_ARCH=i686|x86_64 overrides.
-# Needs the packages of the bootstrap (wine32's loader) to decide.
+# Sourced by the build, test and run scripts: which Windows target to build and run.
+# Lumavex is a 64-bit Windows program (x86_64), and that is the build that is tested and packaged.
+# LUMAVEX_ARCH=i686 builds the 32-bit program instead (CI compiles it; 64-bit-only kernels cannot
+# run 32-bit Wine, so it is not run here).
 lumavex_target() {
-  if [ -n "${LUMAVEX_ARCH:-}" ]; then echo "$LUMAVEX_ARCH"; return; fi
-  if /usr/lib/wine/wine --version >/dev/null 2>&1; then echo i686; else echo x86_64; fi
+  case "${LUMAVEX_ARCH:-x86_64}" in
+    i686) echo i686 ;;
+    x86_64 | "") echo x86_64 ;;
+    *) echo "LUMAVEX_ARCH must be x86_64 or i686, not '$LUMAVEX_ARCH'" >&2; return 1 ;;
+  esac
+}
+
+# The folder of the Windows build: build/mingw for the program, build/mingw-i686 for the 32-bit
+# build, so that switching targets never throws the other one away.
+lumavex_build_dir() {
+  if [ "$1" = i686 ]; then echo mingw-i686; else echo mingw; fi
 }

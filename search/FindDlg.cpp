@@ -6,6 +6,7 @@
 #include "browser/BrowserState.h"
 #include "browser/FileNames.h"
 #include "browser/MyListView.h"
+#include "framework/PathText.h"
 #include "search/FindResource.h"
 
 namespace {
@@ -222,7 +223,7 @@ void CFindDlg::OnResultDisplayInfo(NMHDR* header, LRESULT* result) {
     case 4: text = row.annotation; break;
     default: break;
   }
-  lstrcpynA(item.pszText, text.c_str(), item.cchTextMax);
+  CopyTextCut(text, item.pszText, static_cast<size_t>(item.cchTextMax));
 }
 
 LRESULT CFindDlg::OnSearchEnded(WPARAM, LPARAM) {

@@ -1,5 +1,6 @@
 #include "search/SearchFilter.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "browser/FileNames.h"
@@ -66,6 +67,10 @@ void SearchByAnnotation(const SearchInput& input, const std::atomic<int>& runnin
 
 bool ContainsNoCase(std::string_view text, std::string_view part) {
   if (part.empty()) return true;
+  // A part with letters beyond ASCII: both fold as file names do (an ASCII part cannot match
+  // inside a character of another script, so those need no folding).
+  if (std::any_of(part.begin(), part.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+    return UpperCaseName(text).find(UpperCaseName(part)) != std::string::npos;
   if (part.size() > text.size()) return false;
   for (size_t at = 0; at + part.size() <= text.size(); ++at) {
     size_t k = 0;

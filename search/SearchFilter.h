@@ -31,7 +31,8 @@ struct SearchRow {
   int recordIndex = -1;
 };
 
-// True when `text` contains `part`, both upper-cased (ASCII letters, as the C runtime does).
+// True when `text` contains `part`, both upper-cased (ASCII letters as the C runtime does; with
+// letters beyond ASCII in `part`, all letters as file names fold).
 bool ContainsNoCase(std::string_view text, std::string_view part);
 
 // Walks the input and calls `emit` for each row found, in order. `running` is read before each

@@ -7,6 +7,7 @@
 
 #include "framework/File.h"
 #include "framework/MessageBox.h"
+#include "framework/PathText.h"
 #include "framework/WinApp.h"
 #include "image/BmpCodec.h"
 #include "image/Dib.h"
@@ -21,7 +22,7 @@ constexpr char kUserFolderName[] = "Lumavex";
 // Writes the DIB-order picture to a temporary file beside `target`, then moves it over `target`.
 bool WriteBitmapInPlace(const std::string& target, const CDib& picture) {
   const std::string folder = target.substr(0, target.rfind('\\'));
-  char temporary[MAX_PATH];
+  char temporary[kPathBytes];
   if (!GetTempFileNameA(folder.c_str(), "lvx", 0, temporary)) return false;
   BmpCodec codec;
   codec.WriteBmp24(temporary, picture.bits.get(), picture.width, picture.height);
@@ -106,9 +107,9 @@ WallpaperSize WallpaperSizeFor(uint32_t width, uint32_t height, int screenWidth,
 }
 
 std::string WallpaperFile() {
-  char folder[MAX_PATH] = "";
-  UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return "";
+  char folder[kPathBytes] = "";
+  UINT length = GetWindowsDirectoryA(folder, kPathBytes);
+  if (length == 0 || length >= kPathBytes) return "";
   return std::string(folder) + "\\" + kWallpaperName;
 }
 

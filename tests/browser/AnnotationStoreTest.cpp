@@ -17,6 +17,9 @@ std::string Record(const std::string& name, const std::string& text) {
   return out;
 }
 
+// A part longer than the readers' buffers.
+constexpr size_t kTooLong = kMaxAnnotationPart + 41;
+
 // A record with raw lengths, for stores written by other software.
 std::string RawRecord(size_t nameLength, char nameFill, size_t textLength, char textFill) {
   std::string out;
@@ -88,21 +91,22 @@ TEST(AnnotationRecords, OnlyTheBeginningOfARecordMayBeCutOff) {
   for (size_t cut = 0; cut < record.size(); ++cut) EXPECT_TRUE(IsRecordBeginning(record.substr(0, cut))) << cut;
   EXPECT_FALSE(IsRecordBeginning(record));
   EXPECT_FALSE(IsRecordBeginning("Trip notes\r\n"));
-  EXPECT_FALSE(IsRecordBeginning(RawRecord(260, 'n', 0, 't').substr(0, 10)));
-  EXPECT_FALSE(IsRecordBeginning(RawRecord(5, 'n', 260, 't').substr(0, 20)));
-  EXPECT_TRUE(IsRecordBeginning(RawRecord(259, 'n', 259, 't').substr(0, 521)));
+  EXPECT_FALSE(IsRecordBeginning(RawRecord(kTooLong, 'n', 0, 't').substr(0, 10)));
+  EXPECT_FALSE(IsRecordBeginning(RawRecord(5, 'n', kTooLong, 't').substr(0, 20)));
+  const std::string longest = RawRecord(kMaxAnnotationPart, 'n', kMaxAnnotationPart, 't');
+  EXPECT_TRUE(IsRecordBeginning(longest.substr(0, longest.size() - 1)));
 }
 
 TEST(AnnotationRecords, APartLongerThanTheBuffersIsSkippedAndReadingGoesOn) {
   AnnotationMap map;
-  const std::string store = RawRecord(300, 'n', 3, 't') + RawRecord(5, 'x', 300, 't') + RawRecord(259, 'm', 259, 'u') +
-                            Record("b.jpg", "after");
+  const std::string store = RawRecord(kTooLong, 'n', 3, 't') + RawRecord(5, 'x', kTooLong, 't') +
+                            RawRecord(kMaxAnnotationPart, 'm', kMaxAnnotationPart, 'u') + Record("b.jpg", "after");
   AnnotationParse parse = ParseAnnotations(store, map);
   EXPECT_EQ(parse.records, 4u);
   EXPECT_EQ(parse.refused, 2u);
   EXPECT_EQ(parse.completeEnd, store.size());
   EXPECT_EQ(map.size(), 2u);
-  EXPECT_EQ(map[std::string(259, 'm')], std::string(259, 'u'));
+  EXPECT_EQ(map[std::string(kMaxAnnotationPart, 'm')], std::string(kMaxAnnotationPart, 'u'));
   EXPECT_EQ(map["b.jpg"], "after");
 }
 
@@ -133,18 +137,23 @@ TEST(AnnotationRecords, RandomBytesKeepEveryPartWithinTheBuffers) {
 bool OddLeadByte(unsigned char c) { return c >= 0x81 && c <= 0x9F; }
 
 TEST(AnnotationRecords, LongPartsAreCutOnACharacterBoundary) {
-  EXPECT_EQ(CutAnnotationPart(std::string(300, 'a')), std::string(259, 'a'));
+  const size_t limit = kMaxAnnotationPart;
+  EXPECT_EQ(CutAnnotationPart(std::string(kTooLong, 'a')), std::string(limit, 'a'));
   EXPECT_EQ(CutAnnotationPart("short"), "short");
-  // 258 single bytes, then a double-byte character that would straddle the limit.
-  std::string text(258, 'a');
+  // UTF-8: a three-byte character that would straddle the limit goes whole.
+  const std::string snowman = "\xE2\x98\x83";
+  EXPECT_EQ(CutAnnotationPart(std::string(limit - 2, 'a') + snowman + snowman), std::string(limit - 2, 'a'));
+  EXPECT_EQ(CutAnnotationPart(std::string(limit - 3, 'a') + snowman + snowman), std::string(limit - 3, 'a') + snowman);
+  // limit - 1 single bytes, then a double-byte character that would straddle the limit.
+  std::string text(limit - 1, 'a');
   text += "\x82\xA0\x82\xA0";
-  EXPECT_EQ(CutAnnotationPart(text, &OddLeadByte), std::string(258, 'a'));
-  EXPECT_EQ(CutAnnotationPart(std::string(257, 'a') + "\x82\xA0\x82\xA0", &OddLeadByte),
-            std::string(257, 'a') + "\x82\xA0");
+  EXPECT_EQ(CutAnnotationPart(text, &OddLeadByte), std::string(limit - 1, 'a'));
+  EXPECT_EQ(CutAnnotationPart(std::string(limit - 2, 'a') + "\x82\xA0\x82\xA0", &OddLeadByte),
+            std::string(limit - 2, 'a') + "\x82\xA0");
   // A trail byte that looks like a lead byte is not taken for one.
   std::string pairs;
-  for (int i = 0; i < 140; ++i) pairs += "\x82\x82";
-  EXPECT_EQ(CutAnnotationPart(pairs, &OddLeadByte).size(), 258u);
+  for (size_t i = 0; i < limit; ++i) pairs += "\x82\x82";
+  EXPECT_EQ(CutAnnotationPart(pairs, &OddLeadByte).size(), limit - 1);
 }
 
 class AnnotationFile : public testing::Test {
@@ -188,7 +197,7 @@ TEST_F(AnnotationFile, AnAppendAfterARecordCutShortIsReadBack) {
 }
 
 TEST_F(AnnotationFile, RefusedRecordsOfOtherSoftwareStayWhenAppending) {
-  const std::string foreign = RawRecord(300, 'n', 1, 't');
+  const std::string foreign = RawRecord(kTooLong, 'n', 1, 't');
   ASSERT_TRUE(WriteTestFile(Store(), foreign));
   ASSERT_EQ(AppendAnnotations(Store(), {"a.jpg"}, "Beach, 2001"), AnnotationWrite::kAppended);
   EXPECT_EQ(ReadTestFile(Store()), foreign + kBeach);
@@ -198,9 +207,9 @@ TEST_F(AnnotationFile, RefusedRecordsOfOtherSoftwareStayWhenAppending) {
   EXPECT_EQ(ReadTestFile(Store()), foreign + "\x05");
 }
 
-TEST_F(AnnotationFile, PartsLongerThanReadersAcceptAreCutBeforeWriting) {
-  ASSERT_EQ(AppendAnnotations(Store(), {std::string(300, 'n')}, std::string(400, 't')), AnnotationWrite::kAppended);
-  EXPECT_EQ(ReadTestFile(Store()), Record(std::string(259, 'n'), std::string(259, 't')));
+TEST_F(AnnotationFile, ATextLongerThanReadersAcceptIsCutANameNever) {
+  ASSERT_TRUE(AppendAnnotations(Store(), {std::string(kTooLong, 'n'), "a.jpg"}, std::string(kTooLong, 't')));
+  EXPECT_EQ(ReadTestFile(Store()), Record("a.jpg", std::string(kMaxAnnotationPart, 't')));
 }
 
 TEST_F(AnnotationFile, AStoreBeingWrittenByAnotherProgramIsLeftAlone) {

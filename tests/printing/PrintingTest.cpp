@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -612,6 +614,47 @@ TEST_F(Printing, AViewerPrintsItsPhotoFittedAndCentredOnOnePage) {
   prepared.m_bDirect = true;
   ASSERT_TRUE(tall->View()->OnPreparePrinting(prepared));
   EXPECT_EQ(AfxPrinterDefaults()->Orientation(), DMORIENT_PORTRAIT);
+}
+
+TEST_F(Printing, PhotosNamedInOtherScriptsPrintFromTheListAndAViewer) {
+  std::wstring longName;
+  for (int i = 0; i < 41; ++i) longName += L"\u5199\u771F";
+  const std::wstring wide[] = {L"\u6771\u4EAC\u30BF\u30EF\u30FC.jpg", L"\u0424\u043E\u0442\u043E 2001.jpg",
+                               L"Snow \u2603 day.jpg", L"Caf\u00E9.jpg", longName + L".jpg"};
+  std::vector<std::string> names;
+  for (const std::wstring& name : wide) {
+    char text[1024] = "";
+    WideCharToMultiByte(CP_UTF8, 0, name.c_str(), -1, text, sizeof text, nullptr, nullptr);
+    names.push_back(text);
+    WriteSolid(dir_ / text, kColours[names.size() - 1], 160, 120);
+  }
+  List();
+  ASSERT_EQ(list_->Records().size(), 5u);
+  ActivateList();
+  std::string pdf = PrintCommand();
+  ASSERT_FALSE(pdf.empty());
+  const PrinterGeometry g = Geometry();
+  PageImage page = RenderPdfPage(pdf, 1, 50);
+  for (int i = 0; i < 5; ++i) {
+    const std::string& name = list_->Records()[static_cast<size_t>(i)].fileName;
+    const size_t known = static_cast<size_t>(std::find(names.begin(), names.end(), name) - names.begin());
+    ASSERT_LT(known, names.size()) << name;
+    EXPECT_TRUE(Near(CellColour(page, g, 96, i, 50), kColours[known])) << name;
+  }
+  // A viewer of one of them prints its photo.
+  CViewerFrame* viewer = OpenViewer(dir_ / names[0]);
+  ASSERT_NE(viewer, nullptr);
+  std::set<std::string> before = PdfFiles();
+  {
+    PrintDialogAnswer answer;
+    viewer->SendMessage(WM_COMMAND, ID_FILE_PRINT);
+    EXPECT_TRUE(answer.Answered());
+  }
+  std::string viewerPdf = WaitForNewPdf(before);
+  ASSERT_FALSE(viewerPdf.empty());
+  EXPECT_EQ(ReadPdfInfo(viewerPdf).pages, 1);
+  PageImage viewerPage = RenderPdfPage(viewerPdf, 1, 30);
+  EXPECT_TRUE(Near(viewerPage.At(viewerPage.width / 2, viewerPage.height / 2), kColours[0]));
 }
 
 TEST_F(Printing, ThePreviewPaneOffersPrintingOnlyWithAPicture) {

@@ -195,4 +195,23 @@ TEST_F(Scanning, ClosingTheProgramWithTheSourceEnabledClosesAndUnloadsEverything
   EXPECT_EQ(GetModuleHandleA("twain_32.dll"), nullptr);
 }
 
+// Run beside tools/' recording TWAINDSM.DLL (twain_dsm_tests): the program loads that manager, not
+// TWAIN_32.DLL, and every call of a scan goes through it.
+using ScanningThroughTwainDsm = TwainTest;
+
+TEST_F(ScanningThroughTwainDsm, TheTwainDsmManagerIsTakenBeforeTwain32) {
+  Script("images 1\ncolors 00ff00\n");
+  StartIn(pictures_.Path());
+  ASSERT_EQ(Frame()->State(), 3);
+  EXPECT_NE(GetModuleHandleA("TWAINDSM.DLL"), nullptr);
+  EXPECT_EQ(CountLog("dsm 1 0004 0301 rc=0"), 1);  // DG_CONTROL DAT_PARENT MSG_OPENDSM
+  Acquire();
+  ASSERT_TRUE(PumpUntil([&] { return !ScanFiles(pictures_.Path()).empty(); }));
+  ASSERT_TRUE(PumpUntilState(5));
+  EXPECT_EQ(CountLog("dsm 1 0009 0502 rc=0"), 1);  // DAT_USERINTERFACE MSG_ENABLEDS
+  EXPECT_EQ(CountLog("dsm 2 0105 0001 rc=6"), 1);  // DG_IMAGE DAT_IMAGEFILEXFER MSG_GET: done
+  EXPECT_EQ(ScanFiles(pictures_.Path()), std::vector<std::string>{"Img00001.jpg"});
+  EXPECT_TRUE(NearColor(MiddleColor(pictures_ / "Img00001.jpg"), 0x00FF00));
+}
+
 }  // namespace

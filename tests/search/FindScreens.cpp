@@ -1,5 +1,6 @@
-// Shows the Find dialog with results, then the annotation dialog, each for a few seconds, so that
-// a screenshot can be taken of each (tests/search/find-screens.sh). Not a test.
+// Shows the Find dialog with results, then the annotation dialog, then the File menu, each for a
+// few seconds, so that a screenshot can be taken of each (tests/search/find-screens.sh). Not a
+// test.
 // Usage: find_screens.exe FOLDER SECONDS
 #include <windows.h>
 
@@ -35,6 +36,18 @@ void CALLBACK FillAnnotation(HWND, UINT, UINT_PTR id, DWORD) {
   SendMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
 }
 
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  EndMenu();
+}
+
+void CALLBACK MenuShown(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  std::printf("menu shown\n");
+  std::fflush(stdout);
+  SetTimer(nullptr, 0, g_seconds * 1000, &CloseMenu);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -42,7 +55,9 @@ int main(int argc, char** argv) {
   const std::string folder = argv[1];
   g_seconds = static_cast<DWORD>(std::atoi(argv[2]));
   CreateDirectoryA(folder.c_str(), nullptr);
-  const char* names[] = {"beach.jpg", "harbour.jpg", "hills.jpg", "market.jpg", "sunset.jpg", "tower.jpg"};
+  const char* names[] = {"beach.jpg",  "Caf\xC3\xA9.jpg",
+                         "hills.jpg",  "\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE 2001.jpg",
+                         "sunset.jpg", "\xE6\x9D\xB1\xE4\xBA\xAC\xE3\x82\xBF\xE3\x83\xAF\xE3\x83\xBC.jpg"};
   for (int i = 0; i < 6; ++i) WriteTestJpeg(folder + "\\" + names[i], 320 + 40 * i, 240);
   DeleteFileA(AnnotationPathOf(folder).c_str());
   AppendAnnotations(AnnotationPathOf(folder), {"beach.jpg"}, "Beach, 2001");
@@ -72,6 +87,12 @@ int main(int argc, char** argv) {
   list->SendMessage(LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
   SetTimer(nullptr, 0, 500, &FillAnnotation);
   frame->SendMessage(WM_COMMAND, ID_VIEW_ANNOTATE);
+  // The File menu, drawn by the menu manager with the toolbar's pictures.
+  RECT frameRect{};
+  GetWindowRect(frame->m_hWnd, &frameRect);
+  SetTimer(nullptr, 0, 1000, &MenuShown);
+  TrackPopupMenu(GetSubMenu(GetMenu(frame->m_hWnd), 0), TPM_LEFTALIGN, frameRect.left + 8, frameRect.top + 48, 0,
+                 frame->m_hWnd, nullptr);
   frame->DestroyWindow();
   PumpMessages();
   return 0;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Screenshots of the Find dialog and the annotation dialog: OUTDIR/find-dialog.png and
-# OUTDIR/annotation-dialog.png. Usage: tests/search/find-screens.sh OUTDIR
+# Screenshots of the Find dialog, the annotation dialog and the File menu: OUTDIR/find-dialog.png,
+# OUTDIR/annotation-dialog.png and OUTDIR/file-menu.png. Usage: tests/search/find-screens.sh OUTDIR
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=${1:?usage: find-screens.sh OUTDIR}
@@ -18,4 +18,7 @@ xvfb-run -a -s '-screen 0 1280x1024x24' bash -c '
   until grep -q "annotation shown" "$5"; do sleep 0.5; done
   sleep 2
   import -window root "$4/annotation-dialog.png"
+  until grep -q "menu shown" "$5"; do sleep 0.5; done
+  sleep 1
+  import -window root "$4/file-menu.png"
   wait' _ "$root" "$build" "$folder" "$out" "$log"

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "framework/PathText.h"
+
 TempDir::TempDir() {
   static std::atomic<unsigned> counter{0};
   char base[MAX_PATH];
@@ -50,8 +52,8 @@ std::string ReadTestFile(const std::string& path) {
 }
 
 void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+  FindData found;
+  HANDLE search = FindFirstFileText((path + "\\*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
       std::string name = found.cFileName;
@@ -62,7 +64,7 @@ void RemoveTree(const std::string& path) {
         RemoveTree(child);
       else
         DeleteFileA(child.c_str());
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileText(search, &found));
     FindClose(search);
   }
   RemoveDirectoryA(path.c_str());
