@@ -87,7 +87,7 @@ class UnicodeNames : public AppTest {
     PumpMessages();
   }
   void TearDown() override {
-    for (CWnd* viewer : std::vector<CWnd*>(app_.m_viewers.windows.begin(), app_.m_viewers.windows.end()))
+    for (CWnd* viewer : std::vector<CWnd*>(Viewers().windows.begin(), Viewers().windows.end()))
       viewer->SendMessage(WM_CLOSE);
     PumpMessages();
     AppTest::TearDown();
@@ -144,7 +144,7 @@ class UnicodeNames : public AppTest {
     return ItemTexts(GetDlgItem(find->m_hWnd, IDC_FIND_RESULTS));
   }
   CViewerFrame* LastViewer() {
-    return app_.m_viewers.windows.empty() ? nullptr : static_cast<CViewerFrame*>(app_.m_viewers.windows.back());
+    return Viewers().windows.empty() ? nullptr : static_cast<CViewerFrame*>(Viewers().windows.back());
   }
 
   TempDir appFolder_;
@@ -169,7 +169,7 @@ TEST_F(UnicodeNames, EveryPhotoListsUnderItsTrueNameGetsItsThumbnailOpensAndIsFo
     EXPECT_EQ(viewer->View()->Picture()->width, 40u);
     EXPECT_EQ(WindowTextW(viewer->m_hWnd), WideNames()[i]);
   }
-  EXPECT_EQ(app_.m_viewers.windows.size(), 5u);
+  EXPECT_EQ(Viewers().windows.size(), 5u);
 
   // By name, letters beyond ASCII ignoring case as file names do.
   const std::vector<std::wstring> wide = WideNames();
@@ -244,10 +244,10 @@ TEST_F(UnicodeNames, EveryPhotoIsAnnotatedAndBecomesAFavouriteThatOpensAndOldRec
   EXPECT_EQ(stored, expected);
   std::vector<std::string> opened;
   for (int i = 0; i < static_cast<int>(stored.size()); ++i) {
-    const size_t before = app_.m_viewers.windows.size();
+    const size_t before = Viewers().windows.size();
     Command(static_cast<UINT>(ID_FAVORITE_FIRST + i));
     PumpMessages();
-    ASSERT_EQ(app_.m_viewers.windows.size(), before + 1) << i;
+    ASSERT_EQ(Viewers().windows.size(), before + 1) << i;
     const std::string path = LastViewer()->PicturePath();
     EXPECT_NE(LastViewer()->View()->Picture(), nullptr) << path;
     EXPECT_EQ(path.substr(0, path.rfind('\\')), pictures_);

@@ -238,10 +238,13 @@ TEST_F(SlideShow, AShowDestroyedWithoutClosingLeavesNoWindowBehindInTheFrame) {
 }
 
 TEST_F(SlideShow, ARelistingOfTheFolderDoesNotEndTheShow) {
-  // Relisting clears the list's selection; the show goes on through its own names.
+  // The show goes on through its own names, whatever the relisting and the user do to the list.
   CSlideShowFrame* show = Start({0, 1, 2});
   ASSERT_NE(show, nullptr);
   list_->SendMessage(kWmListFolder, 0, 0);
+  LVITEMA none{};
+  none.stateMask = LVIS_SELECTED;
+  list_->SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
   ASSERT_EQ(list_->SelectedCount(), 0);
   Tick();
   ASSERT_EQ(Frame()->SlideShowWindow(), show);
