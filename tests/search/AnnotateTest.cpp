@@ -120,8 +120,9 @@ TEST_F(Annotate, TwoSelectedPhotosGetTheirRecordsWhileTheWorkerRelists) {
   EXPECT_GE(deferred, 1);
   EXPECT_EQ(ReadTestFile(photos / "Annotations"),
             StoreRecord("p03.jpg", "Harbour") + StoreRecord("p17.jpg", "Harbour"));
-  // The relisting runs once the dialog has gone.
+  // The relisting runs once the dialog has gone, and the two photos are still the selection.
   EXPECT_TRUE(PumpUntil([&] { return Browser().thumbnailClaims.ListingsOf(photos.Path()) > listing; }, 5000));
+  EXPECT_EQ(list_->SelectedNames(), (std::vector<std::string>{"p03.jpg", "p17.jpg"}));
 }
 
 TEST_F(Annotate, CancelLeavesTheStoreAsItWas) {
