@@ -208,7 +208,8 @@ TEST_F(AnnotationFile, RefusedRecordsOfOtherSoftwareStayWhenAppending) {
 }
 
 TEST_F(AnnotationFile, ATextLongerThanReadersAcceptIsCutANameNever) {
-  ASSERT_TRUE(AppendAnnotations(Store(), {std::string(kTooLong, 'n'), "a.jpg"}, std::string(kTooLong, 't')));
+  ASSERT_EQ(AppendAnnotations(Store(), {std::string(kTooLong, 'n'), "a.jpg"}, std::string(kTooLong, 't')),
+            AnnotationWrite::kAppended);
   EXPECT_EQ(ReadTestFile(Store()), Record("a.jpg", std::string(kMaxAnnotationPart, 't')));
 }
 
