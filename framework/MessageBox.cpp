@@ -1,10 +1,10 @@
 #include "framework/MessageBox.h"
 
+#include <atomic>
 #include <deque>
 #include <mutex>
 #include <utility>
 
-#include "framework/WinApp.h"
 #include "framework/YieldPoint.h"
 
 namespace {
@@ -51,14 +51,23 @@ void HoldBox(HWND owner, const std::function<bool()>& answerWhen) {
   if (ownerWasEnabled && IsWindow(owner)) EnableWindow(owner, TRUE);
 }
 
+std::atomic<const MessageBoxHost*> g_host{nullptr};
+
 }  // namespace
 
+void SetMessageBoxHost(const MessageBoxHost* host) { g_host.store(host); }
+
+void ClearMessageBoxHost(const MessageBoxHost* host) {
+  const MessageBoxHost* expected = host;
+  g_host.compare_exchange_strong(expected, nullptr);
+}
+
 int AfxMessageBox(const char* text, UINT type, const char* caption) {
-  CWinApp* app = AfxGetApp();
-  std::string title = caption && *caption ? caption : (app ? app->AppName() : std::string());
+  const MessageBoxHost* app = g_host.load();
+  std::string title = caption && *caption ? caption : (app ? app->BoxCaption() : std::string());
   // Owned by the main window, also from worker threads, so that a box never hides behind it.
-  HWND owner = app ? app->MainWindowHandleAnyThread() : nullptr;
-  if (owner && GetCurrentThreadId() == app->ThreadId()) owner = GetLastActivePopup(owner);
+  HWND owner = app ? app->BoxOwner() : nullptr;
+  if (owner && GetCurrentThreadId() == app->BoxThreadId()) owner = GetLastActivePopup(owner);
   YieldPoint boxLoop;
   std::function<bool()> answerWhen;
   {
@@ -125,8 +134,8 @@ UINT QueuedBoxesMessage() {
 }
 
 void AfxPostMessageBox(const std::string& text, const std::string& caption) {
-  CWinApp* app = AfxGetApp();
-  HWND main = app ? app->MainWindowHandleAnyThread() : nullptr;
+  const MessageBoxHost* app = g_host.load();
+  HWND main = app ? app->BoxOwner() : nullptr;
   if (!main) return;
   try {
     QueuedBoxes& q = Queue();

@@ -7,6 +7,22 @@
 #include <string>
 #include <vector>
 
+// What boxes need of the application: its title, its main window (read from any thread) and its
+// user-interface thread. The application registers itself for its lifetime; without one, boxes
+// have no owner and no default caption.
+class MessageBoxHost {
+ public:
+  virtual std::string BoxCaption() const = 0;
+  virtual HWND BoxOwner() const = 0;
+  virtual DWORD BoxThreadId() const = 0;
+
+ protected:
+  ~MessageBoxHost() = default;
+};
+void SetMessageBoxHost(const MessageBoxHost* host);
+// The registered host while it is the one given (a host that goes clears itself only).
+void ClearMessageBoxHost(const MessageBoxHost* host);
+
 // Shows a modal box owned by the application's main window (if any), also when called from a
 // worker thread, so that the box never hides behind the window. An empty caption means the
 // application's title. Safe to call from any thread. The box is a yield point (YieldPoint.h).

@@ -28,12 +28,14 @@ CWinApp::CWinApp(const char* appName) : appName_(appName ? appName : "") {
   m_hInstance = GetModuleHandleA(nullptr);
   threadId_ = GetCurrentThreadId();
   if (appName_.empty()) appName_ = LoadResourceString(AFX_IDS_APP_TITLE);
+  SetMessageBoxHost(this);
 }
 
 CWinApp::~CWinApp() {
   // A main window that outlives the application no longer ends a loop.
   if (CWnd* wnd = MainWnd()) wnd->SetQuitWhenDestroyed(false);
   if (g_app == this) g_app = nullptr;
+  ClearMessageBoxHost(this);
 }
 
 CWnd* CWinApp::MainWnd() const {

@@ -10,13 +10,14 @@
 #include <vector>
 
 #include "framework/CmdTarget.h"
+#include "framework/MessageBox.h"
 #include "framework/Print.h"
 #include "framework/Profile.h"
 #include "framework/StandardIds.h"
 
 class CWnd;
 
-class CWinApp : public CCmdTarget {
+class CWinApp : public CCmdTarget, private MessageBoxHost {
  public:
   LUMAVEX_RUNTIME_CLASS
   static const MessageMap kMessageMap;
@@ -76,6 +77,10 @@ class CWinApp : public CCmdTarget {
   HINSTANCE m_hInstance = nullptr;
 
  private:
+  std::string BoxCaption() const override { return appName_; }
+  HWND BoxOwner() const override { return MainWindowHandleAnyThread(); }
+  DWORD BoxThreadId() const override { return threadId_; }
+
   std::string appName_;
   std::atomic<CWnd*> mainWnd_{nullptr};
   std::atomic<HWND> mainWindowHandle_{nullptr};
