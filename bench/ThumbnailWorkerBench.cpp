@@ -2,7 +2,12 @@
 // each folder given, the bare decode of its "*.jpg" files on one thread (ReadJpegRgb, the floor),
 // then the folder's thumbnail files made by one thumbnail worker alone, then by a worker and a
 // thread doing what the list view does for the items it draws (EnsureThumbnail in name order).
-// Prints images per second, each figure's ratio to the bare decode, and the speed-up of the pair.
+// Prints images per second, each figure's ratio to the bare decode, and the speed-up of the pair
+// (the median of the rounds' own speed-ups).
+// Beside it, what the machine gives a second thread at that moment: the bare decode on two
+// threads, each taking every other image, against one (on a shared machine the scheduler may
+// give the process no second core: then neither pair can be faster than one thread), and the
+// cores the process used in each run (its processor time over the elapsed time).
 // Then, with every thumbnail file made, what a worker costs that finds nothing to make.
 // The folder's ".cpg" files are purged before every run and at the end.
 // Usage: thumbnail_worker_bench [--rounds N] folder...   Figures are medians of N rounds (default 3).
@@ -10,6 +15,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,40 +50,88 @@ std::vector<std::string> Images(const std::string& folder) {
   return paths;
 }
 
-double BareDecode(const std::vector<std::string>& images) {
-  const double start = NowMs() / 1000;
-  for (const std::string& image : images) {
+// Processor time of the whole process so far, all threads, in seconds.
+double ProcessSeconds() {
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
+  auto seconds = [](const FILETIME& t) {
+    return static_cast<double>((uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime) / 1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
+// One timed run: elapsed seconds, and the cores the process used meanwhile.
+struct Run {
+  double seconds;
+  double cores;
+};
+
+template <typename Work>
+Run Timed(Work work) {
+  const double startCpu = ProcessSeconds(), start = NowMs() / 1000;
+  work();
+  const double elapsed = NowMs() / 1000 - start;
+  return {elapsed, elapsed > 0 ? (ProcessSeconds() - startCpu) / elapsed : 0};
+}
+
+// Decodes every `step`-th image from `first` on.
+void DecodeEvery(const std::vector<std::string>& images, size_t first, size_t step) {
+  for (size_t i = first; i < images.size(); i += step) {
     uint32_t width = 0, height = 0;
-    PixelBlock pixels = ReadJpegRgb(image.c_str(), width, height);
+    PixelBlock pixels = ReadJpegRgb(images[i].c_str(), width, height);
   }
-  return NowMs() / 1000 - start;
+}
+
+Run BareDecode(const std::vector<std::string>& images) {
+  return Timed([&] { DecodeEvery(images, 0, 1); });
+}
+
+// The same decodes on two threads that share nothing but the list.
+Run BareDecodePair(const std::vector<std::string>& images) {
+  return Timed([&] {
+    std::thread other([&] { DecodeEvery(images, 1, 2); });
+    DecodeEvery(images, 0, 2);
+    other.join();
+  });
 }
 
 // One worker, plus, when asked, a normal-priority thread going through the images as the view
 // does; timed until both are done.
-double MakeThumbnails(const std::string& folder, const std::vector<std::string>& images, HWND view, bool withView) {
+Run MakeThumbnails(const std::string& folder, const std::vector<std::string>& images, HWND view, bool withView) {
   PurgeThumbnailFiles(folder, kAppFolder);
   ThumbnailClaims claims;
   HANDLE finished = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  const double start = NowMs() / 1000;
-  if (!StartThumbnailWorker(folder, view, claims, kAppFolder, finished)) {
-    std::fprintf(stderr, "cannot start a worker\n");
-    std::exit(1);
-  }
-  if (withView) {
-    std::thread viewThread([&] {
-      for (const std::string& image : images) EnsureThumbnail(image, ThumbnailPathFor(image, kAppFolder), claims);
-    });
-    viewThread.join();
-  }
-  WaitForSingleObject(finished, INFINITE);
-  const double elapsed = NowMs() / 1000 - start;
+  const Run run = Timed([&] {
+    if (!StartThumbnailWorker(folder, view, claims, kAppFolder, finished)) {
+      std::fprintf(stderr, "cannot start a worker\n");
+      std::exit(1);
+    }
+    if (withView) {
+      std::thread viewThread([&] {
+        for (const std::string& image : images) EnsureThumbnail(image, ThumbnailPathFor(image, kAppFolder), claims);
+      });
+      viewThread.join();
+    }
+    WaitForSingleObject(finished, INFINITE);
+  });
   CloseHandle(finished);
   for (const std::string& image : images) {
     if (!PathExists(ThumbnailPathFor(image, kAppFolder)))
       std::fprintf(stderr, "missing thumbnail: %s\n", image.c_str());
   }
-  return elapsed;
+  return run;
+}
+
+std::vector<double> Seconds(const std::vector<Run>& runs) {
+  std::vector<double> seconds;
+  for (const Run& run : runs) seconds.push_back(run.seconds);
+  return seconds;
+}
+
+std::vector<double> Cores(const std::vector<Run>& runs) {
+  std::vector<double> cores;
+  for (const Run& run : runs) cores.push_back(run.cores);
+  return cores;
 }
 
 // A worker over the folder once every thumbnail file exists, against one bare search of the
@@ -117,8 +171,8 @@ int main(int argc, char** argv) {
   SetThumbnailBox(96);
   HWND view = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   std::printf("%u processors, thumbnail box 96, median of %d rounds\n", std::thread::hardware_concurrency(), rounds);
-  std::printf("%-34s %6s %11s %17s %17s %8s\n", "folder", "images", "decode/s", "worker/s (ratio)", "+view/s (ratio)",
-              "speed-up");
+  std::printf("%-34s %6s %11s %17s %17s %8s %9s\n", "folder", "images", "decode/s", "worker/s (ratio)",
+              "+view/s (ratio)", "speed-up", "2 decodes");
   for (const std::string& folder : folders) {
     const std::vector<std::string> images = Images(folder);
     if (images.empty()) {
@@ -126,24 +180,39 @@ int main(int argc, char** argv) {
       return 1;
     }
     BareDecode(images);  // warms the file cache
-    std::vector<double> decode, alone, paired;
+    std::vector<Run> decode, decodePair, alone, paired;
+    // Speed-ups within each round, so that the load of one moment meets both of its terms.
+    std::vector<double> pairSpeedUp, decodeSpeedUp;
     for (int round = 0; round < rounds; ++round) {
       decode.push_back(BareDecode(images));
+      decodePair.push_back(BareDecodePair(images));
       alone.push_back(MakeThumbnails(folder, images, view, false));
       paired.push_back(MakeThumbnails(folder, images, view, true));
       DropPostedMessages(view);
+      decodeSpeedUp.push_back(decode.back().seconds / decodePair.back().seconds);
+      pairSpeedUp.push_back(alone.back().seconds / paired.back().seconds);
     }
     ReportIdleWorker(folder, view);
     PurgeThumbnailFiles(folder, kAppFolder);
     const double n = static_cast<double>(images.size());
-    const double decodeRate = n / Median(decode), aloneRate = n / Median(alone), pairedRate = n / Median(paired);
+    const double decodeRate = n / Median(Seconds(decode)), aloneRate = n / Median(Seconds(alone)),
+                 pairedRate = n / Median(Seconds(paired));
     const size_t cut = folder.find_last_of('\\');
     const std::string name = cut == std::string::npos ? folder : folder.substr(cut + 1);
-    std::printf("%-34s %6zu %11.2f %9.2f (%5.2f) %9.2f (%5.2f) %7.2fx\n", name.c_str(), images.size(), decodeRate,
-                aloneRate, aloneRate / decodeRate, pairedRate, pairedRate / decodeRate, pairedRate / aloneRate);
-    const Range d = RangeOf(decode), a = RangeOf(alone), p = RangeOf(paired);
-    std::printf("%-34s rounds in s (lowest-highest): decode %.2f-%.2f, worker %.2f-%.2f, +view %.2f-%.2f\n", "", d.low,
-                d.high, a.low, a.high, p.low, p.high);
+    std::printf("%-34s %6zu %11.2f %9.2f (%5.2f) %9.2f (%5.2f) %7.2fx %8.2fx\n", name.c_str(), images.size(),
+                decodeRate, aloneRate, aloneRate / decodeRate, pairedRate, pairedRate / decodeRate, Median(pairSpeedUp),
+                Median(decodeSpeedUp));
+    const Range d = RangeOf(Seconds(decode)), dp = RangeOf(Seconds(decodePair)), a = RangeOf(Seconds(alone)),
+                p = RangeOf(Seconds(paired));
+    std::printf(
+        "%-34s rounds in s (lowest-highest): decode %.2f-%.2f, 2 decodes %.2f-%.2f, worker %.2f-%.2f, "
+        "+view %.2f-%.2f\n",
+        "", d.low, d.high, dp.low, dp.high, a.low, a.high, p.low, p.high);
+    const Range ps = RangeOf(pairSpeedUp), ds = RangeOf(decodeSpeedUp);
+    std::printf("%-34s speed-up of the rounds: +view %.2f-%.2f, 2 decodes %.2f-%.2f\n", "", ps.low, ps.high, ds.low,
+                ds.high);
+    std::printf("%-34s cores used (median): decode %.2f, 2 decodes %.2f, worker %.2f, +view %.2f\n", "",
+                Median(Cores(decode)), Median(Cores(decodePair)), Median(Cores(alone)), Median(Cores(paired)));
   }
   DestroyWindow(view);
   return 0;

@@ -2,7 +2,9 @@
 # Thumbnail worker benchmark over real photographs: Debian's mate-backgrounds photos (fetched into
 # build/bench-photos/mate, shared with run-bench.sh), and the same photos as 200 files. Builds
 # thumbnail_worker_bench and runs it under Wine. Run it on an otherwise idle machine: the figures
-# compare one thread against two.
+# compare one thread against two. Where other sessions keep the processors busy, the scheduler
+# shares them out by session, not by thread, and a second thread may gain nothing: the bare
+# decode on two threads ("2 decodes") and the cores used show what the machine gave.
 # Usage: bench/run-worker-bench.sh [--rounds N]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
