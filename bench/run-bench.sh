@@ -29,8 +29,8 @@ run "$@" "${rotated[@]}"
 
 large=$work/large
 mkdir -p "$large"
-for spec in 18000x14000:baseline 18000x14000:progressive 30000x20000:baseline 30000x20000:progressive; do
-  size=${spec%%:*} kind=${spec##*:}
+for shape in 18000x14000:baseline 18000x14000:progressive 30000x20000:baseline 30000x20000:progressive; do
+  size=${shape%%:*} kind=${shape##*:}
   file=$large/$size-$kind.jpg
   [ -f "$file" ] || run --make "${size%%x*}" "${size##*x}" "$kind" "$(winpaths "$file")" || rm -f "$file"
 done
