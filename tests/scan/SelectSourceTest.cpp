@@ -16,18 +16,18 @@ struct DialogSeen {
   int selected = -1;
 };
 
+// A named CALLBACK: a lambda has the default calling convention, which 32-bit Windows does not take.
+BOOL CALLBACK NoteSourceDialog(HWND hwnd, LPARAM param) {
+  char cls[32] = "";
+  GetClassNameA(hwnd, cls, sizeof cls);
+  if (std::string(cls) != "#32770" || !GetDlgItem(hwnd, 1001) || !IsWindowVisible(hwnd)) return TRUE;
+  *reinterpret_cast<HWND*>(param) = hwnd;
+  return FALSE;
+}
+
 HWND FindSourceDialog(DWORD thread) {
   HWND found = nullptr;
-  EnumThreadWindows(
-      thread,
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        char cls[32] = "";
-        GetClassNameA(hwnd, cls, sizeof cls);
-        if (std::string(cls) != "#32770" || !GetDlgItem(hwnd, 1001) || !IsWindowVisible(hwnd)) return TRUE;
-        *reinterpret_cast<HWND*>(param) = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumThreadWindows(thread, &NoteSourceDialog, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
