@@ -1,6 +1,7 @@
 #include "tests/image/JpegFixtures.h"
 
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 extern "C" {
@@ -48,8 +49,11 @@ bool WriteJpegOfKind(const std::string& path, JpegKind kind, uint32_t width, uin
   return std::fclose(file) == 0;
 }
 
-bool WriteJpegSampled(const std::string& path, const uint8_t* rgb, uint32_t width, uint32_t height, int quality,
-                      int lumaSampling, bool progressive) {
+namespace {
+
+// An RGB JPEG of the rows `row` gives, with the encoder's defaults but for the named choices.
+bool WriteRgbJpeg(const std::string& path, uint32_t width, uint32_t height,
+                  const std::function<const uint8_t*(uint32_t)>& row, int quality, int lumaSampling, bool progressive) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return false;
   jpeg_error_mgr errors;
@@ -67,7 +71,7 @@ bool WriteJpegSampled(const std::string& path, const uint8_t* rgb, uint32_t widt
   if (progressive) jpeg_simple_progression(&codec);
   jpeg_start_compress(&codec, TRUE);
   while (codec.next_scanline < codec.image_height) {
-    JSAMPROW rows[1] = {const_cast<JSAMPLE*>(rgb + size_t{codec.next_scanline} * width * 3)};
+    JSAMPROW rows[1] = {const_cast<JSAMPLE*>(row(codec.next_scanline))};
     jpeg_write_scanlines(&codec, rows, 1);
   }
   jpeg_finish_compress(&codec);
@@ -75,28 +79,19 @@ bool WriteJpegSampled(const std::string& path, const uint8_t* rgb, uint32_t widt
   return std::fclose(file) == 0;
 }
 
+}  // namespace
+
+bool WriteJpegSampled(const std::string& path, const uint8_t* rgb, uint32_t width, uint32_t height, int quality,
+                      int lumaSampling, bool progressive) {
+  return WriteRgbJpeg(
+      path, width, height, [rgb, width](uint32_t y) { return rgb + size_t{y} * width * 3; }, quality, lumaSampling,
+      progressive);
+}
+
 bool WriteJpegRows(const std::string& path, uint32_t width, uint32_t height,
                    const std::function<const uint8_t*(uint32_t)>& row) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  jpeg_error_mgr errors;
-  jpeg_compress_struct codec;
-  codec.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&codec);
-  jpeg_stdio_dest(&codec, file);
-  codec.image_width = width;
-  codec.image_height = height;
-  codec.input_components = 3;
-  codec.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&codec);
-  jpeg_start_compress(&codec, TRUE);
-  while (codec.next_scanline < codec.image_height) {
-    JSAMPROW rows[1] = {const_cast<JSAMPLE*>(row(codec.next_scanline))};
-    jpeg_write_scanlines(&codec, rows, 1);
-  }
-  jpeg_finish_compress(&codec);
-  jpeg_destroy_compress(&codec);
-  return std::fclose(file) == 0;
+  // The encoder's defaults: quality 75, luma sampled 2 x 2, sequential.
+  return WriteRgbJpeg(path, width, height, row, 75, 2, false);
 }
 
 int LuminanceDcQuantizer(const std::string& path) {
